@@ -1,0 +1,123 @@
+# Build conventions shared by every component of the product.
+#
+#   orvela_library(NAME SOURCES ... [LINK ...] [JNI])
+#       A shared library NAME.so (JNI bridges: libNAME.so) in build/bin, symbols
+#       hidden unless marked for export.  When NAME.symbols stands beside the
+#       component's CMakeLists.txt, a test compares the exported symbols with it.
+#   orvela_program(NAME SOURCES ... [LINK ...])
+#       A program in build/bin.
+#   orvela_test(NAME SOURCES ... [LINK ...] [LABELS ...] [WORKING_DIRECTORY dir])
+#       A GoogleTest program in build/bin whose cases are registered with CTest.
+#   orvela_fuzzer(NAME SOURCES ... [LINK ...] [CORPUS dir])
+#       A libFuzzer target (clang with ORVELA_FUZZ) or a replay program (any
+#       compiler); CTest replays every file of the corpus through it.
+#   orvela_benchmark(NAME SOURCES ... [LINK ...])
+#       A Google Benchmark program in build/bin (not run by CTest).
+
+set(ORVELA_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${ORVELA_BIN_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${ORVELA_BIN_DIR})
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+
+# Every program and library lives in one directory and finds its siblings there.
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+set(CMAKE_INSTALL_RPATH "$ORIGIN")
+add_link_options(-Wl,--enable-new-dtags)
+
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+add_compile_options(-Wall -Wextra)
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  set(ORVELA_FUZZ_DEFAULT ON)
+else()
+  set(ORVELA_FUZZ_DEFAULT OFF)
+endif()
+option(ORVELA_FUZZ "Link fuzz targets with libFuzzer (clang only)" ${ORVELA_FUZZ_DEFAULT})
+
+if(ORVELA_SANITIZE)
+  set(ORVELA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${ORVELA_SANITIZER_FLAGS})
+  add_link_options(${ORVELA_SANITIZER_FLAGS})
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # Shared libraries take the sanitizer runtime from the program that loads them.
+    add_link_options(-shared-libsan)
+  endif()
+endif()
+
+include(GNUInstallDirs)
+set(ORVELA_INSTALL_BIN bin)
+
+function(orvela_library name)
+  cmake_parse_arguments(ARG "JNI" "" "SOURCES;LINK" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT ARG_JNI)
+    set_target_properties(${name} PROPERTIES PREFIX "")
+  endif()
+  if(NOT ORVELA_SANITIZE)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
+  install(TARGETS ${name} LIBRARY DESTINATION ${ORVELA_INSTALL_BIN} RUNTIME DESTINATION ${ORVELA_INSTALL_BIN})
+  set(symbols ${CMAKE_CURRENT_SOURCE_DIR}/${name}.symbols)
+  if(ORVELA_BUILD_TESTS AND EXISTS ${symbols})
+    add_test(NAME ${name}.exports
+             COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:${name}> -DEXPECTED=${symbols}
+                     -P ${PROJECT_SOURCE_DIR}/cmake/check_exports.cmake)
+  endif()
+endfunction()
+
+function(orvela_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+  install(TARGETS ${name} RUNTIME DESTINATION ${ORVELA_INSTALL_BIN})
+endfunction()
+
+function(orvela_test name)
+  if(NOT ORVELA_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "WORKING_DIRECTORY" "SOURCES;LINK;LABELS" ${ARGN})
+  if(NOT ARG_WORKING_DIRECTORY)
+    set(ARG_WORKING_DIRECTORY ${ORVELA_BIN_DIR})
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE ORVELA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                             ORVELA_BIN_DIR="${ORVELA_BIN_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY}
+                       PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(orvela_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+  if(ORVELA_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+  endif()
+  if(NOT ARG_CORPUS)
+    set(ARG_CORPUS ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  endif()
+  if(ORVELA_BUILD_TESTS AND EXISTS ${ARG_CORPUS})
+    # -runs=0 makes libFuzzer run the corpus once and stop; the replay program ignores it.
+    add_test(NAME ${name}.corpus COMMAND ${name} -runs=0 ${ARG_CORPUS} WORKING_DIRECTORY ${ORVELA_BIN_DIR})
+    set_tests_properties(${name}.corpus PROPERTIES LABELS fuzz)
+  endif()
+endfunction()
+
+function(orvela_benchmark name)
+  if(NOT ORVELA_BUILD_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} benchmark::benchmark)
+endfunction()
