@@ -8,6 +8,9 @@
 #       A program in build/bin.
 #   orvela_test(NAME SOURCES ... [LINK ...] [LABELS ...] [WORKING_DIRECTORY dir])
 #       A GoogleTest program in build/bin whose cases are registered with CTest.
+#   orvela_test_library(NAME SOURCES ... [LINK ...])
+#       A shared library NAME.so in build/bin that only tests load (a plug-in or
+#       a probe); not installed.  Give it a name no product library can have.
 #   orvela_fuzzer(NAME SOURCES ... [LINK ...] [CORPUS dir])
 #       A libFuzzer target (clang with ORVELA_FUZZ) or a replay program (any
 #       compiler); CTest replays every file of the corpus through it.
@@ -41,10 +44,9 @@ if(ORVELA_SANITIZE)
   set(ORVELA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${ORVELA_SANITIZER_FLAGS})
   add_link_options(${ORVELA_SANITIZER_FLAGS})
-  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    # Shared libraries take the sanitizer runtime from the program that loads them.
-    add_link_options(-shared-libsan)
-  endif()
+  # Programs link the sanitizer runtimes statically (the compiler's default);
+  # shared libraries leave them undefined and take them from the program that
+  # loads them, which is why --no-undefined is dropped for them below.
 endif()
 
 include(GNUInstallDirs)
@@ -89,8 +91,19 @@ function(orvela_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE ORVELA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                              ORVELA_BIN_DIR="${ORVELA_BIN_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY}
+  # Cases are named "<program>.<suite>.<case>", so `ctest -R <program>` selects one program.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY} TEST_PREFIX "${name}." NO_PRETTY_VALUES
                        PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(orvela_test_library name)
+  if(NOT ORVELA_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+  set_target_properties(${name} PROPERTIES PREFIX "")
 endfunction()
 
 function(orvela_fuzzer name)

@@ -13,19 +13,19 @@ namespace orvela::platform {
 inline constexpr std::string_view kLibrarySuffix = ".so";
 
 // Loads the library whose file is `file_name` (for example "basalt.so").  A name
-// without a slash is searched through the RUNPATH of the library that calls
-// this function (its own folder first), then LD_LIBRARY_PATH and the system
-// paths; a name with a slash is a path, relative ones to the working
-// directory.  Returns the module handle, or null when it cannot be loaded.  A
-// library already loaded is returned again.
+// without a slash is looked for first in the folder of the library (or
+// program) that calls this function, then through the dynamic linker's search
+// (LD_LIBRARY_PATH, RUNPATH, the system paths); a name with a slash is a path,
+// relative ones to the working directory.  Returns the module handle, or null
+// when it cannot be loaded.  A library already loaded is returned again.
 void* LoadLibraryFile(const char* file_name);
 
 // Returns the address of the function `symbol` exported by `module`, or null
 // when the module is null or has no such export.
 void* ResolveSymbol(void* module, const char* symbol);
 
-// Returns the full file name of the loaded module that contains `address`, or
-// an empty string when no module contains it.
+// Returns the absolute file name of the loaded module (library or program)
+// that contains `address`, or an empty string when no module contains it.
 std::string ModuleFileName(const void* address);
 
 // Returns the text of the last loader error (empty when there is none); for
