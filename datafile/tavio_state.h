@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tavio_codes.h"
+
 namespace orvela::tavio {
 
 inline constexpr int kMaxChannels = 128;
@@ -145,6 +147,17 @@ void CopyText(char (&field)[kTextRoom], const char* text);
 inline double CurrentSampleSeconds(const DataFileContext& ctx) {
   return (ctx.cursor.current_index - ctx.cursor.time_base_index) * ctx.description.clock_period +
          ctx.cursor.time_base_seconds;
+}
+
+// Runs the body of an exported function: no exception leaves the library
+// (the only one possible is running out of memory for a channel's arrays).
+template <typename Body>
+int GuardedCall(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return TAVIO_E_FILE;
+  }
 }
 
 }  // namespace orvela::tavio
