@@ -14,9 +14,10 @@ namespace orvela::platform {
 
 std::string DescriptorPath(int fd) {
   if (fd < 0) return {};
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  char link[64];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   char target[PATH_MAX];
-  const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+  const ssize_t n = readlink(link, target, sizeof target - 1);
   if (n <= 0) return {};
   std::string path(target, static_cast<size_t>(n));
   // Pipes, sockets and removed files have no name to replace.
