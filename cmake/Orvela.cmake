@@ -65,6 +65,24 @@ function(orvela_library name)
   endif()
   install(TARGETS ${name} LIBRARY DESTINATION ${ORVELA_INSTALL_BIN} RUNTIME DESTINATION ${ORVELA_INSTALL_BIN})
   set(symbols ${CMAKE_CURRENT_SOURCE_DIR}/${name}.symbols)
+  if(EXISTS ${symbols})
+    # The list is also the linker's: nothing else leaves the library, not even
+    # the template instances and type descriptions that unoptimised or
+    # sanitized builds emit with default visibility.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${symbols})
+    file(STRINGS ${symbols} exported REGEX "^[^#]")
+    list(TRANSFORM exported STRIP)
+    list(REMOVE_ITEM exported "")
+    set(script "{\n  global:\n")
+    foreach(sym IN LISTS exported)
+      string(APPEND script "    ${sym};\n")
+    endforeach()
+    string(APPEND script "  local: *;\n};\n")
+    set(version_script ${CMAKE_CURRENT_BINARY_DIR}/${name}.version)
+    file(WRITE ${version_script} "${script}")
+    target_link_options(${name} PRIVATE -Wl,--version-script=${version_script})
+    set_target_properties(${name} PROPERTIES LINK_DEPENDS ${version_script})
+  endif()
   if(ORVELA_BUILD_TESTS AND EXISTS ${symbols})
     add_test(NAME ${name}.exports
              COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:${name}> -DEXPECTED=${symbols}

@@ -2,6 +2,7 @@
 #include "dynlib.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cinttypes>
@@ -64,7 +65,19 @@ void* LoadLibraryFile(const char* file_name) {
 
 void* ResolveSymbol(void* module, const char* symbol) {
   if (module == nullptr || symbol == nullptr) return nullptr;
-  return dlsym(module, symbol);
+  void* address = dlsym(module, symbol);
+  if (address == nullptr) return nullptr;
+  // dlsym also searches the libraries the module depends on, so a plug-in
+  // without "close" would yield the C library's close().  Only the module's
+  // own exports count, as they do for GetProcAddress.
+  struct link_map* own = nullptr;
+  struct link_map* found = nullptr;
+  Dl_info info{};
+  if (dlinfo(module, RTLD_DI_LINKMAP, &own) != 0 ||
+      dladdr1(address, &info, reinterpret_cast<void**>(&found), RTLD_DL_LINKMAP) == 0 || own != found) {
+    return nullptr;
+  }
+  return address;
 }
 
 std::string ModuleFileName(const void* address) {

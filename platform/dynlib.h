@@ -20,8 +20,9 @@ inline constexpr std::string_view kLibrarySuffix = ".so";
 // when it cannot be loaded.  A library already loaded is returned again.
 void* LoadLibraryFile(const char* file_name);
 
-// Returns the address of the function `symbol` exported by `module`, or null
-// when the module is null or has no such export.
+// Returns the address of the function `symbol` that `module` itself exports
+// (not one of the libraries it depends on), or null when the module is null or
+// has no such export.
 void* ResolveSymbol(void* module, const char* symbol);
 
 // Returns the absolute file name of the loaded module (library or program)

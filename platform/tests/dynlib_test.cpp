@@ -1,6 +1,7 @@
 // Tests of library loading: bare names, paths, symbols and module file names.
 #include "dynlib.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -60,6 +61,15 @@ TEST(ResolveSymbol, MissingPiecesGiveNull) {
   EXPECT_EQ(ResolveSymbol(module, "orvtest_no_such_symbol"), nullptr);
   EXPECT_EQ(ResolveSymbol(module, nullptr), nullptr);
   EXPECT_EQ(ResolveSymbol(nullptr, "orvtest_probe_answer"), nullptr);
+}
+
+TEST(ResolveSymbol, IgnoresExportsOfTheModulesDependencies) {
+  void* module = LoadLibraryFile(kProbe);
+  ASSERT_NE(module, nullptr);
+  ASSERT_NE(dlsym(module, "getpid"), nullptr) << "the probe should depend on the C library";
+  EXPECT_EQ(ResolveSymbol(module, "getpid"), nullptr);
+  EXPECT_EQ(ResolveSymbol(module, "close"), nullptr);
+  EXPECT_NE(ResolveSymbol(module, "orvtest_probe_pid"), nullptr);
 }
 
 TEST(ModuleFileName, NamesTheLibraryHoldingAnAddress) {
