@@ -154,6 +154,27 @@ int FinishRewrite(Channel* c) {
   return ok ? COMM_OK : COMM_E_CLOSE;
 }
 
+// Closes the channel as CommFreeHandle describes; the handle stays alive.
+int CloseChannel(Channel* c) {
+  if (c->memory_) return COMM_OK;
+  CommHandle* h = &c->handle_;
+  switch (c->rewrite_) {
+    case Rewrite::kActive:
+      return FinishRewrite(c);
+    case Rewrite::kRefused:
+      // The old content stays as it is: no cut at the reading position.
+      if (h->fd >= 0) platform::CloseFile(h->fd);
+      return COMM_E_REWRITE;
+    case Rewrite::kNone:
+      break;
+  }
+  if (!c->written_ && h->fd >= 0) {
+    // Only read: a cut at the reading position would lose the rest of the file.
+    return platform::CloseFile(h->fd) ? COMM_OK : COMM_E_CLOSE;
+  }
+  return c->close_(h) == 0 ? COMM_OK : COMM_E_CLOSE;
+}
+
 }  // namespace
 }  // namespace comm
 
@@ -209,23 +230,7 @@ extern "C" int CommFreeHandle(void** handle) {
   if (c == nullptr) return COMM_E_ARGUMENT;
   std::unique_ptr<comm::Channel> owned(c);
   *handle = nullptr;
+  const int rc = comm::CloseChannel(c);
   c->handle_.magic = 0;
-  if (c->memory_) return COMM_OK;
-  namespace platform = orvela::platform;
-  CommHandle* h = &c->handle_;
-  switch (c->rewrite_) {
-    case comm::Rewrite::kActive:
-      return comm::FinishRewrite(c);
-    case comm::Rewrite::kRefused:
-      // The old content stays as it is: no cut at the reading position.
-      if (h->fd >= 0) platform::CloseFile(h->fd);
-      return COMM_E_REWRITE;
-    case comm::Rewrite::kNone:
-      break;
-  }
-  if (!c->written_ && h->fd >= 0) {
-    // Only read: a cut at the reading position would lose the rest of the file.
-    return platform::CloseFile(h->fd) ? COMM_OK : COMM_E_CLOSE;
-  }
-  return c->close_(h) == 0 ? COMM_OK : COMM_E_CLOSE;
+  return rc;
 }
