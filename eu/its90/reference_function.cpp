@@ -44,7 +44,9 @@ long double ReferenceFunction::Millivolts(double t) const {
       const long double x = t;
       long double e = 0.0L;
       for (auto it = r.c.rbegin(); it != r.c.rend(); ++it) e = e * x + *it;
-      if (exponential.present && exponential.lo <= t && t <= exponential.hi) {
+      // The exponential term belongs to the sub-range it is given for (type K
+      // above 0 degrees C), not to the lower range that owns their boundary.
+      if (exponential.present && exponential.lo == r.lo && exponential.hi == r.hi) {
         const long double d = x - exponential.a2;
         e += exponential.a0 * std::exp(exponential.a1 * d * d);
       }

@@ -22,7 +22,8 @@ struct SubRange {
   std::vector<long double> c;
 };
 
-// The type K exponential term a0 * exp(a1 * (t - a2)^2) over [lo, hi].
+// The type K exponential term a0 * exp(a1 * (t - a2)^2), added in the
+// sub-range whose bounds are [lo, hi].
 struct Exponential {
   bool present = false;
   double lo = 0.0;
