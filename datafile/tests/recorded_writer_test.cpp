@@ -1,0 +1,220 @@
+// Samples, stamps, padding and the pad count of recorded data files, compared
+// byte for byte with layouts computed in the test; failing writes.
+#include <sys/stat.h>
+
+#include <numeric>
+
+#include "bcd_stamp.h"
+#include "writer_fixture.h"
+
+namespace orvela::tavio::testing {
+namespace {
+
+constexpr std::size_t kTwoChannelHeader = 1600;
+
+// Sample sets of two channels: set k holds the words 2k+1 and 2k+2.
+Bytes TwoChannelSets(int first, int count) {
+  ByteBuilder b;
+  for (int k = first; k < first + count; ++k) b.U16(static_cast<uint16_t>(2 * k + 1)).U16(static_cast<uint16_t>(2 * k + 2));
+  return b.bytes;
+}
+
+Bytes KnownStamp() {
+  const BcdStamp s = StampFromFields(31, 9, 5, 7, 1234);
+  return Bytes(s.begin(), s.end());
+}
+
+class RecordedWriterTest : public WriterTest {
+ protected:
+  std::string StartTwoChannels(const char* format, int type, int s) {
+    const std::string path = Path("r.dat");
+    EXPECT_EQ(TAVIO_CreateDataFile(format, type, path.c_str()), 0);
+    EXPECT_EQ(TAVIO_SetChannelCount(2), 0);
+    TAVIO_SetClockRate(100);
+    TAVIO_SetNumScanSamples(s);
+    UseSavedStamp(KnownStamp());
+    EXPECT_EQ(TAVIO_WriteHeader(), 0);
+    return path;
+  }
+};
+
+TEST_F(RecordedWriterTest, TenSetsInOneOrFiveCallsGiveTheSameScans) {
+  // stamp, 4 sets, zero stamp, 4 sets, zero stamp, 2 sets, 2 pad sets
+  ByteBuilder pad;
+  for (int i = 0; i < 4; ++i) pad.U16(32767);
+  ByteBuilder data;
+  data.Append(KnownStamp()).Append(TwoChannelSets(0, 4)).Zeros(24).Append(TwoChannelSets(4, 4)).Zeros(24);
+  data.Append(TwoChannelSets(8, 2)).Append(pad.bytes);
+
+  for (int calls : {1, 5}) {
+    const std::string path = StartTwoChannels("Velmont", 0, 4);
+    const Bytes sets = TwoChannelSets(0, 10);
+    const std::size_t step = sets.size() / static_cast<std::size_t>(calls);
+    for (std::size_t at = 0; at < sets.size(); at += step)
+      ASSERT_EQ(TAVIO_WriteBytes(sets.data() + at, static_cast<int>(step)), 0);
+    EXPECT_EQ(WriteContext().total_sets, 10.0);
+    ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+    const Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), kTwoChannelHeader + data.bytes.size()) << calls;
+    EXPECT_EQ(U32At(file, 25), 2u);
+    EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), data.bytes) << calls << " calls";
+  }
+}
+
+TEST_F(RecordedWriterTest, ScanBoundariesAndPadCounts) {
+  // S = 4: sets written -> scan blocks in the file and lastScanSubCount.
+  const struct {
+    int sets;
+    int blocks;
+    uint32_t pad;
+  } cases[] = {{4, 1, 0}, {5, 2, 3}, {8, 2, 0}, {1, 1, 3}, {0, 0, 0}};
+  for (const auto& c : cases) {
+    const std::string path = StartTwoChannels("Velmont", 0, 4);
+    const Bytes sets = TwoChannelSets(0, c.sets);
+    ASSERT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), 0);
+    ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+    const Bytes file = ReadWholeFile(path);
+    EXPECT_EQ(file.size(), kTwoChannelHeader + static_cast<std::size_t>(c.blocks) * (24 + 16)) << c.sets;
+    EXPECT_EQ(U32At(file, 25), c.pad) << c.sets;
+    if (c.blocks == 2) {
+      EXPECT_EQ(Bytes(file.begin() + 1640, file.begin() + 1664), Bytes(24, 0)) << "second stamp is zero";
+    }
+  }
+}
+
+TEST_F(RecordedWriterTest, EnhancedHasOneStampAndNoScanHeaders) {
+  const std::string path = StartTwoChannels("VelmontEnhanced", 1, 4);
+  const Bytes sets = TwoChannelSets(0, 6);
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data(), 8), 0);
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data() + 8, 16), 0);
+  ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+  const Bytes file = ReadWholeFile(path);
+  // Signed data pads with zero words; lastScanSubCount sits at 26 + 2G.
+  ByteBuilder expected;
+  expected.Append(KnownStamp()).Append(sets).Zeros(2 * 4);
+  ASSERT_EQ(file.size(), kTwoChannelHeader + expected.bytes.size());
+  EXPECT_EQ(U32At(file, 28), 2u);
+  EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), expected.bytes);
+}
+
+TEST_F(RecordedWriterTest, PartialSetsAreIgnored) {
+  const std::string path = StartTwoChannels("Velmont", 0, 1);
+  const Bytes sets = TwoChannelSets(0, 2);
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data(), 3), 0);  // less than one set: no stamp either
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data(), 7), 0);  // one set, 3 bytes ignored
+  ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+  ByteBuilder expected;
+  expected.Append(KnownStamp()).Append(TwoChannelSets(0, 1));
+  const Bytes file = ReadWholeFile(path);
+  EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), expected.bytes);
+}
+
+TEST_F(RecordedWriterTest, BigEndianClientBytesAreSwapped) {
+  const struct {
+    int type;
+    Bytes client, stored, pad;
+  } cases[] = {
+      {129, {0x12, 0x34, 0x56, 0x78}, {0x34, 0x12, 0x78, 0x56}, {0, 0}},
+      {128, {0x12, 0x34, 0x56, 0x78}, {0x34, 0x12, 0x78, 0x56}, {0xFF, 0x7F}},
+      {1, {0x12, 0x34, 0x56, 0x78}, {0x12, 0x34, 0x56, 0x78}, {0, 0}},
+      {0, {0x12, 0x34, 0x56, 0x78}, {0x12, 0x34, 0x56, 0x78}, {0xFF, 0x7F}},
+  };
+  for (const auto& c : cases) {
+    const std::string path = StartTwoChannels("Velmont", c.type, 2);
+    ASSERT_EQ(TAVIO_WriteBytes(c.client.data(), 4), 0);
+    ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+    ByteBuilder expected;
+    expected.Append(KnownStamp()).Append(c.stored).Append(c.pad).Append(c.pad);
+    const Bytes file = ReadWholeFile(path);
+    EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), expected.bytes) << c.type;
+    EXPECT_EQ(file.at(6), (c.type & 1) ? 5 : 4) << "transfer style";
+  }
+}
+
+TEST_F(RecordedWriterTest, ClockStampIsTakenWhenNoneIsSaved) {
+  const std::string path = Path("c.dat");
+  ASSERT_EQ(TAVIO_CreateVelmontDataFile(path.c_str(), 0, 2, 100, 4), 0);
+  ASSERT_EQ(TAVIO_WriteHeader(), 0);
+  const BcdStamp before = StampFromClock();
+  const Bytes sets = TwoChannelSets(0, 4);
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), 0);
+  const BcdStamp after = StampFromClock();
+  ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+  const Bytes file = ReadWholeFile(path);
+  const double t = StampSeconds(file.data() + kTwoChannelHeader);
+  EXPECT_GE(t, StampSeconds(before.data()));
+  EXPECT_LE(t, StampSeconds(after.data()));
+  EXPECT_EQ(U32At(file, kTwoChannelHeader + 12), 0u) << "clock stamps have no fraction";
+}
+
+TEST_F(RecordedWriterTest, LayoutsWithoutScansOrChannelsCreateNoFile) {
+  const struct {
+    const char* format;
+    int channels, s;
+  } cases[] = {{"Velmont", 2, 0}, {"Velmont", 0, 4}, {"VelmontEnhanced", 2, 0}, {"VelmontEnhanced", 0, 4}};
+  for (const auto& c : cases) {
+    const std::string path = Path("none.dat");
+    ASSERT_EQ(TAVIO_CreateDataFile(c.format, 0, path.c_str()), 0);
+    ASSERT_EQ(TAVIO_SetChannelCount(c.channels), 0);
+    TAVIO_SetNumScanSamples(c.s);
+    EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_FORMAT) << c.format << c.channels << c.s;
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(TAVIO_WriteBytes("abcd", 4), TAVIO_E_NOT_OPEN);
+  }
+  // A segment table placing more channels than the file has.
+  const std::string path = Path("seg.dat");
+  ASSERT_EQ(TAVIO_CreateDataFile("VelmontEnhanced", 0, path.c_str()), 0);
+  ASSERT_EQ(TAVIO_SetChannelCount(2), 0);
+  TAVIO_SetNumScanSamples(4);
+  TAVIO_SetNumChannelsInScanSegment(1, 5);
+  EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_FORMAT);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(RecordedWriterTest, ScanGeometryIsFixedWhenTheHeaderIsWritten) {
+  const std::string path = StartTwoChannels("Velmont", 0, 2);
+  // Changing the layout of an open file would break its scans (or loop).
+  TAVIO_SetNumScanSamples(0);
+  TAVIO_SetChannelCount(1);
+  const Bytes sets = TwoChannelSets(0, 3);
+  ASSERT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), 0);
+  ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+  const Bytes file = ReadWholeFile(path);
+  EXPECT_EQ(file.size(), kTwoChannelHeader + 2 * (24 + 8));
+  EXPECT_EQ(U32At(file, 25), 1u);
+}
+
+TEST_F(RecordedWriterTest, FailingWritesAreReported) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // Samples that go past the stream buffer fail at once: 222; the close
+  // then fails to flush: 219.
+  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
+  ASSERT_EQ(TAVIO_WriteHeader(), 0);
+  const Bytes sets = TwoChannelSets(0, 32768 / 4);
+  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), TAVIO_E_WRITE);
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_NOT_OPEN);
+
+  // Small writes stay buffered; padding and the close fail: 219.
+  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
+  ASSERT_EQ(TAVIO_WriteHeader(), 0);
+  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), 0);
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+
+  // A header larger than the stream buffer fails to be written: 222, and no
+  // file stays open.
+  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 128, 100, 1000), 0);
+  EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_WRITE);
+  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), TAVIO_E_NOT_OPEN);
+}
+
+TEST_F(RecordedWriterTest, UncreatableFileIsRefused) {
+  const std::string path = Path("missing/folder/x.dat");
+  ASSERT_EQ(TAVIO_CreateVelmontDataFile(path.c_str(), 0, 2, 100, 4), 0);
+  EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_FILE);
+  EXPECT_EQ(TAVIO_WriteBytes("abcd", 4), TAVIO_E_NOT_OPEN);
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_NOT_OPEN);
+}
+
+}  // namespace
+}  // namespace orvela::tavio::testing
