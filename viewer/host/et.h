@@ -93,12 +93,35 @@ void Et_RegisterBuiltinFile(const char* name, const char* data, int size);
  * then left alone). */
 const char* Et_FindBuiltinFile(const char* name, int* size);
 
+/* One application command: a string-argument command created without client
+ * data or delete procedure. */
+typedef struct Et_CommandSpec {
+  const char* name;
+  Tcl_CmdProc* proc;
+} Et_CommandSpec;
+
+/* Names the application command table that Et_SetupInterp creates (the
+ * engine's commands).  in: table of `count` entries, static for the process.
+ * Without a call the stage creates no application commands. */
+void Et_SetApplicationCommands(const Et_CommandSpec* table, int count);
+
 /* The set-up stage: installs the file-layer hooks, builds the name index,
  * creates the host commands, sets the library variables, initialises Tcl and
  * Tk, creates the engine commands, registers the console script and sources
  * "gd.tcl".  On failure it runs Et_Bgerror with the interpreter's result.
  * Returns TCL_OK, or TCL_ERROR after a failure that did not end the program. */
 int Et_SetupInterp(Tcl_Interp* interp);
+
+/* The start-up sequence of the program: sets TCL_LIBRARY and TK_LIBRARY in the
+ * environment, creates the interpreter, checks that the Tcl library offers
+ * the interface version the host was built against (else the message "Tcl
+ * header version (8.6) does not match  Tcl library (X)" is shown and the
+ * program ends), sets argv, argc, argv0 and tcl_interactive, runs
+ * Et_SetupInterp, then processes events until the main window is destroyed.
+ * in:  argv[0] is the program name ("trendelapp"), argv[1..argc-1] the rest.
+ * Returns the process status (0) when the event loop ends other than by
+ * exit. */
+int Et_Startup(int argc, char** argv);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,30 @@
+// The pieces of the set-up stage, for the stage itself and for tests that
+// build an interpreter without Tk or the main script.
+#ifndef TRENDEL_SETUP_H
+#define TRENDEL_SETUP_H
+
+#include <string>
+
+#include <tcl.h>
+
+namespace trendel::host {
+
+// Set-up steps before the Tcl library is initialised: file hooks, name index,
+// Et_NewBuiltinFile and source, Et_Interp, the library variables,
+// Et_MessageBox and the procedure Et_Bgerror.
+void PrepareInterp(Tcl_Interp* interp);
+
+// Set-up steps after the application commands: the Et_EvalTrace link,
+// et_version and the console script.
+void FinishInterp(Tcl_Interp* interp);
+
+// Requires the Tcl package in the interface version `version` ("8.6": any
+// 8.6 release, nothing else).  Returns true when the library satisfies it.
+bool RequireTclInterface(Tcl_Interp* interp, const char* version);
+
+// The message shown when RequireTclInterface fails.
+std::string VersionMismatchMessage(Tcl_Interp* interp, const char* version);
+
+}  // namespace trendel::host
+
+#endif
