@@ -70,17 +70,19 @@ bool ValidSelector(int selector, int channels) {
 }
 
 // P(x) = c[0] + c[1] x + ... + c[order] x^order, summed in ascending powers
-// with the C library's pow, as the fitted coefficients expect.
+// with the C library's pow, as the fitted coefficients expect.  pow(x, 1) is
+// x exactly (pow is accurate to well under one unit in the last place and x
+// is representable), so the linear term skips the call.
 double Polynomial(const double* c, int order, double x) {
   double sum = c[0];
-  for (int k = 1; k <= order; ++k) sum = sum + std::pow(x, k) * c[k];
+  if (order >= 1) sum = sum + x * c[1];
+  for (int k = 2; k <= order; ++k) sum = sum + std::pow(x, k) * c[k];
   return sum;
 }
 
-}  // namespace
-
-extern "C" int EUgetCountValue(EUHandle* h, const void** cursor, int index, int stride, double* value) {
-  if (h == nullptr || cursor == nullptr || value == nullptr) return EU_E_NO_HANDLE;
+// Reads one sample for EUgetCountValue and the conversions, which call it
+// directly rather than through the exported symbol.
+inline int GetCountValue(EUHandle* h, const void** cursor, int index, int stride, double* value) {
   // Both settings come through the table on every sample, so an
   // implementation that overrides them decides how samples are read.
   int order = 0;
@@ -100,6 +102,13 @@ extern "C" int EUgetCountValue(EUHandle* h, const void** cursor, int index, int 
   return 0;
 }
 
+}  // namespace
+
+extern "C" int EUgetCountValue(EUHandle* h, const void** cursor, int index, int stride, double* value) {
+  if (h == nullptr || cursor == nullptr || value == nullptr) return EU_E_NO_HANDLE;
+  return GetCountValue(h, cursor, index, stride, value);
+}
+
 extern "C" int EUcounts2Volts(EUHandle* h, const void* counts, const double* divisor, const double* countOffset,
                               int channels, int scans, int selector, double* volts) {
   if (h == nullptr) return EU_E_NO_HANDLE;
@@ -113,13 +122,13 @@ extern "C" int EUcounts2Volts(EUHandle* h, const void* counts, const double* div
     if (selector == EU_ALL_CHANNELS) {
       // Each read takes the sample under the cursor and moves one sample on.
       for (int j = 0; j < channels && status >= 0; ++j) {
-        status = EUgetCountValue(h, &cursor, 0, 1, &v);
+        status = GetCountValue(h, &cursor, 0, 1, &v);
         if (status == 0) volts[row + j] = (v - countOffset[j]) / divisor[j];
       }
     } else {
       // The read takes the channel's sample of this scan and moves one scan on.
       const int j = selector - 1;
-      status = EUgetCountValue(h, &cursor, j, channels, &v);
+      status = GetCountValue(h, &cursor, j, channels, &v);
       if (status == 0) volts[row + j] = (v - countOffset[j]) / divisor[j];
     }
   }

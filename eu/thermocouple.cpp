@@ -8,41 +8,68 @@ namespace {
 using orvela::eu::TcRow;
 using orvela::eu::TcTable;
 
+// The searched column of a row.
+template <bool kByMillivolts>
+inline double Key(const TcRow& row) {
+  return kByMillivolts ? row.millivolts : row.celsius;
+}
+
+// The returned column of a row.
+template <bool kByMillivolts>
+inline double Value(const TcRow& row) {
+  return kByMillivolts ? row.celsius : row.millivolts;
+}
+
 /*
  *----------------------------------------------------------------------
  * Lookup --
- *   Searches column `in` of the table for x and interpolates column `out`.
- *   The comparisons are exact: an input equal to a row returns that row's
- *   value as stored.
+ *   Finds x in the searched column (millivolts when kByMillivolts, else
+ *   degrees C) and interpolates the other column linearly between the two
+ *   rows around it.  The comparisons are exact: an input equal to a row
+ *   returns that row's value as stored.
+ *
+ *   This gives the results of the interface's bisection (lo = 0, hi = n-1;
+ *   return a row whose key equals x; else mid = (lo + hi) / 2, hi = mid when
+ *   x < key(mid), otherwise lo = mid; until lo + 1 = hi; interpolate) without
+ *   its unpredictable branches.  That bisection ends at the last row whose
+ *   key is <= x, because "key(i) <= x" is true for a prefix of the rows and
+ *   false after it: every column rises strictly except the type B voltages,
+ *   whose dip lies below 0 mV, and an x that reaches the search is above the
+ *   first row (0 mV for B), so every row of the dip counts as <= x.  The same
+ *   row is found here by a branch-free binary search.  An equal key returns
+ *   that row, as the bisection's equality tests do, and for the first row
+ *   this is needed: type B's 0.00000 mV at 0 degrees C would otherwise be
+ *   interpolated in the 42 to 43 degrees C interval.
  * Results:
- *   out of the first row for x below it or NaN; out of the last row for x
- *   above it; otherwise the interpolated value.
+ *   The first row's value for x below it or NaN; the last row's value for x
+ *   at or above it; otherwise the interpolated value.
  * Side effects:
  *   None.
  *----------------------------------------------------------------------
  */
-double Lookup(const TcTable& table, double x, double TcRow::*in, double TcRow::*out) {
+template <bool kByMillivolts>
+double Lookup(const TcTable& table, double x) {
   const TcRow* r = table.row;
   const int n = table.rows;
   // Written as "not x >= first" so that NaN takes the first row too.
-  if (!(x >= r[0].*in)) return r[0].*out;
-  if (x > r[n - 1].*in) return r[n - 1].*out;
-  int lo = 0;
-  int hi = n - 1;
-  do {
-    if (x == r[lo].*in) return r[lo].*out;
-    if (x == r[hi].*in) return r[hi].*out;
-    const int mid = (lo + hi) / 2;
-    if (x == r[mid].*in) return r[mid].*out;
-    if (x < r[mid].*in) {
-      hi = mid;
-    } else {
-      lo = mid;
-    }
-  } while (lo + 1 != hi);
-  // Here in(lo) < x < in(hi) strictly, so the divisor is never zero, also in
-  // the type B voltage column, which is not monotonic near 0 degrees C.
-  return (x - r[lo].*in) / (r[hi].*in - r[lo].*in) * (r[hi].*out - r[lo].*out) + r[lo].*out;
+  if (!(x >= Key<kByMillivolts>(r[0]))) return Value<kByMillivolts>(r[0]);
+  if (x == Key<kByMillivolts>(r[0])) return Value<kByMillivolts>(r[0]);
+  if (!(x < Key<kByMillivolts>(r[n - 1]))) return Value<kByMillivolts>(r[n - 1]);
+  // The last row among 0 .. n-2 whose key is <= x.
+  const TcRow* base = r;
+  int length = n - 1;
+  while (length > 1) {
+    const int half = length / 2;
+    base = Key<kByMillivolts>(base[half]) <= x ? base + half : base;
+    length -= half;
+  }
+  const TcRow& lo = base[0];
+  const TcRow& hi = base[1];
+  if (x == Key<kByMillivolts>(lo)) return Value<kByMillivolts>(lo);
+  // Here key(lo) < x < key(hi), so the divisor is never zero.
+  return (x - Key<kByMillivolts>(lo)) / (Key<kByMillivolts>(hi) - Key<kByMillivolts>(lo)) *
+             (Value<kByMillivolts>(hi) - Value<kByMillivolts>(lo)) +
+         Value<kByMillivolts>(lo);
 }
 
 }  // namespace
@@ -50,11 +77,11 @@ double Lookup(const TcTable& table, double x, double TcRow::*in, double TcRow::*
 extern "C" double EUlookup_mv2c(double millivolts, int type) {
   const TcTable* table = orvela::eu::FindTcTable(type);
   if (table == nullptr) return 0.0;
-  return Lookup(*table, millivolts, &TcRow::millivolts, &TcRow::celsius);
+  return Lookup<true>(*table, millivolts);
 }
 
 extern "C" double EUlookup_c2mv(double degreesCelsius, int type) {
   const TcTable* table = orvela::eu::FindTcTable(type);
   if (table == nullptr) return 0.0;
-  return Lookup(*table, degreesCelsius, &TcRow::celsius, &TcRow::millivolts);
+  return Lookup<false>(*table, degreesCelsius);
 }

@@ -3,8 +3,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,6 +186,54 @@ TEST(ThermocoupleLookup, InterpolatesBetweenRows) {
     EXPECT_NEAR(EUlookup_mv2c(EUlookup_c2mv(t->row[i].celsius + 0.25, type), type), t->row[i].celsius + 0.25,
                 1e-9)
         << type;
+  }
+}
+
+// The interface's bisection, step by step, with its exact comparisons.
+double ReferenceBisection(const TcTable& t, double x, bool by_millivolts) {
+  auto in = [&](int i) { return by_millivolts ? t.row[i].millivolts : t.row[i].celsius; };
+  auto out = [&](int i) { return by_millivolts ? t.row[i].celsius : t.row[i].millivolts; };
+  const int n = t.rows;
+  if (!(x >= in(0))) return out(0);
+  if (x > in(n - 1)) return out(n - 1);
+  int lo = 0, hi = n - 1;
+  do {
+    if (x == in(lo)) return out(lo);
+    if (x == in(hi)) return out(hi);
+    const int mid = (lo + hi) / 2;
+    if (x == in(mid)) return out(mid);
+    if (x < in(mid)) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  } while (lo + 1 != hi);
+  return (x - in(lo)) / (in(hi) - in(lo)) * (out(hi) - out(lo)) + out(lo);
+}
+
+TEST(ThermocoupleLookup, SameResultsAsTheStepByStepBisection) {
+  std::mt19937 random(7);
+  for (int type = 3; type <= 10; ++type) {
+    const TcTable& t = *FindTcTable(type);
+    for (bool by_millivolts : {true, false}) {
+      auto key = [&](int i) { return by_millivolts ? t.row[i].millivolts : t.row[i].celsius; };
+      std::vector<double> inputs = {-1e300, 1e300, -std::numeric_limits<double>::infinity(),
+                                    std::numeric_limits<double>::infinity(), 0.0, -0.0};
+      for (int i = 0; i < t.rows; ++i) {
+        inputs.push_back(key(i));
+        inputs.push_back(std::nextafter(key(i), -1e300));
+        inputs.push_back(std::nextafter(key(i), 1e300));
+        if (i + 1 < t.rows) inputs.push_back((key(i) + key(i + 1)) / 2.0);
+      }
+      std::uniform_real_distribution<double> spread(key(0) - 1.0, key(t.rows - 1) + 1.0);
+      for (int i = 0; i < 2000; ++i) inputs.push_back(spread(random));
+      for (double x : inputs) {
+        const double expected = ReferenceBisection(t, x, by_millivolts);
+        const double got = by_millivolts ? EUlookup_mv2c(x, type) : EUlookup_c2mv(x, type);
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+            << "type " << type << (by_millivolts ? " mV " : " degC ") << x << ": " << got << " vs " << expected;
+      }
+    }
   }
 }
 
