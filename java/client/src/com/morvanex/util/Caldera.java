@@ -9,7 +9,7 @@ package com.morvanex.util;
  */
 public class Caldera {
     static {
-        System.loadLibrary("caldera");
+        NativeLibraries.load("caldera");
     }
 
     /** Native handle number of the engineering-units handle, 0 for none. */

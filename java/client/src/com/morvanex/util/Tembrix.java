@@ -3,7 +3,7 @@ package com.morvanex.util;
 /** Thermocouple conversions of the native engineering-units library. */
 public final class Tembrix {
     static {
-        System.loadLibrary("tembrix");
+        NativeLibraries.load("tembrix");
     }
 
     /** Thermocouple letter types by their native codes. */
