@@ -18,7 +18,7 @@ constexpr FormatWriter kFormatWriters[] = {
     {kFormatVelmont, "Velmont", 0, kStampBytes, WriteRecordedHeader, WriteRecordedBytes, CloseRecordedFile},
     {kFormatVelmontEnhanced, "VelmontEnhanced", kStampBytes, 0, WriteRecordedHeader, WriteRecordedBytes,
      CloseRecordedFile},
-    {kFormatKepr, "KEPR", 0, 0, nullptr, nullptr, nullptr},
+    {kFormatKepr, "KEPR", 0, 0, WriteKeprHeader, WriteKeprBytes, CloseKeprFile},
     {kFormatDiz, "DIZ", 0, 0, nullptr, nullptr, nullptr},
     {kFormatDizNoHeader, "DIZ_NOHEADER", 0, 0, nullptr, nullptr, nullptr},
 };
