@@ -1,0 +1,79 @@
+/*
+ * calnest: the calibration data sets as a tree of formatter objects, so that
+ * the XML format can write them and build them back.  Four kinds, named by the
+ * host of their URL:
+ *
+ *   URL                    element      data                     fields
+ *   calnest://DataSets     DataSets     the collection holder    one DataSet per record
+ *   calnest://DataSet      DataSet      a DataSet record         "pData": its DataPoints
+ *   calnest://DataPoints   DataPoints   the record's points      one DataPoint per point
+ *   calnest://DataPoint    DataPoint    a DataPoint              "volts", "eus" ("%lf" text)
+ *
+ * "calnest://DataPoints/numelements=N" fixes the number of points of a
+ * DataPoints object made without a record (0 <= N <= CALNEST_MAX_ELEMENTS).
+ *
+ * The collection holder is one pointer to a tallis "btree" table whose keys
+ * and values are both the DataSet records' addresses, ordered by name (a
+ * record begins with its name) byte by byte, bytes taken as unsigned.
+ *
+ * Ownership: everything an object allocates (holder, records, point arrays)
+ * is on its resource list; closing an object with a parent hands that list to
+ * the parent, so everything a parse allocates is owned by the top-level object
+ * and released when it is closed.
+ *
+ * The plug-in's exports, with the signatures the formatter registry resolves
+ * (not declared here, because "close" would clash with the C library's):
+ *
+ *   int init(void** out, DecodedUrl* url, void* parent);
+ *     With a calnest parent: a URL naming a child kind of the parent makes a
+ *     new object under it; a URL whose host names one of the parent's fields
+ *     (volts, eus, pData) gives the parent itself, with one more reference.
+ *     Returns 0, CALNEST_E_URL, CALNEST_E_VALUE (numelements= unreadable or
+ *     out of range) or CALNEST_E_NOMEM.
+ *
+ *   int close(void** object);
+ *     Drops one reference; at the last it finalises the object (as getData),
+ *     destroys a table the object created, hands its resources to the parent
+ *     or releases them, frees the object and sets *object to NULL.  Returns 0.
+ */
+#ifndef CALNEST_H
+#define CALNEST_H
+
+#include <stdint.h>
+
+#include "export.h"
+
+ORVELA_EXTERN_C_BEGIN
+
+#define CALNEST_NAME_ROOM 64        /* a data-set name: at most 63 characters */
+#define CALNEST_MAX_ELEMENTS 1048576 /* the largest numelements= accepted */
+
+/* Result codes of the formatter operations and of init. */
+#define CALNEST_E_URL (-2)      /* a URL host naming no kind, or a child URL the parent neither makes nor holds */
+#define CALNEST_E_NOTHERE (-3)  /* an operation the kind does not have */
+#define CALNEST_E_NOMEM (-4)    /* out of memory */
+#define CALNEST_E_END (-6)      /* nextField: no more fields */
+#define CALNEST_E_CHILD (-7)    /* createChild with a type URL of another kind */
+#define CALNEST_E_VALUE (-9)    /* "numelements=" not followed by an integer in range */
+#define CALNEST_E_TEXT (-10)    /* a DataPoint value that is not a number, a field other than volts and eus, or a name over 63 characters */
+
+/* One calibration point: a measured voltage and the engineering-unit value. */
+typedef struct DataPoint {
+  double volts;
+  double eus;
+} DataPoint;
+
+/* One named calibration data set. */
+typedef struct DataSet {
+  char name[CALNEST_NAME_ROOM]; /* NUL-terminated */
+  int32_t count;                /* number of points */
+  DataPoint* points;            /* count points, or NULL when there are none */
+} DataSet;
+
+/* The byte-wise name comparison the collection's table is ordered by:
+ * returns -1, 0 or 1. */
+typedef int (*CalnestCompareFn)(const char* a, const char* b);
+
+ORVELA_EXTERN_C_END
+
+#endif
