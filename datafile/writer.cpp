@@ -19,8 +19,8 @@ constexpr FormatWriter kFormatWriters[] = {
     {kFormatVelmontEnhanced, "VelmontEnhanced", kStampBytes, 0, WriteRecordedHeader, WriteRecordedBytes,
      CloseRecordedFile},
     {kFormatKepr, "KEPR", 0, 0, WriteKeprHeader, WriteKeprBytes, CloseKeprFile},
-    {kFormatDiz, "DIZ", 0, 0, nullptr, nullptr, nullptr},
-    {kFormatDizNoHeader, "DIZ_NOHEADER", 0, 0, nullptr, nullptr, nullptr},
+    {kFormatDiz, "DIZ", 0, 0, WriteTextHeader, WriteTextRows, CloseTextFile},
+    {kFormatDizNoHeader, "DIZ_NOHEADER", 0, 0, WriteTextHeader, WriteTextRows, CloseTextFile},
 };
 
 const FormatWriter* FindFormatWriterByName(const char* name) {
