@@ -82,6 +82,9 @@ bool readHeader(const char* path);
 bool GetFileInfo(const char* path);
 // The sample value at `offset` of a block held in `block`.
 uint16_t getVal(const uint8_t* block, uint32_t offset);
+// The length the loaders read of a file of `file_size` bytes (the padding of
+// the last scan cut off where it lies at the end of the file).
+uint64_t UsableSize(uint64_t file_size);
 // Bytes in one scan block: S * ChannelSize, plus the stamp in plain files.
 uint32_t BlockSize();
 // Forgets the loaded file (ChannelCount = 0); used by tests and the fuzzer.

@@ -247,6 +247,23 @@ uint64_t LinesInPartialBlock(uint64_t rest) {
 
 }  // namespace
 
+/*
+ * UsableSize --
+ *   The length the loaders may read of a file of `file_size` bytes.
+ * Results:
+ *   Plain files: the length without the padding of the last scan.  Enhanced
+ *   files: the whole length, because there the padding closes every
+ *   segment of the last scan, so that cutting it from the end of the file
+ *   would cut real samples of the later segments; the loaders stop at
+ *   numlines instead.
+ * Side effects:
+ *   None.
+ */
+uint64_t UsableSize(uint64_t file_size) {
+  if (enhanced != 0) return file_size;
+  return file_size > reduceSizeBy ? file_size - reduceSizeBy : 0;
+}
+
 uint32_t BlockSize() {
   return SamplesPerChannel * ChannelSize + (enhanced != 0 ? 0 : kStampSize);
 }
@@ -292,7 +309,8 @@ bool GetFileInfo(const char* path) {
   numlines = 0;
   starttotalsec = startsec = endsec = 0.0;
   if (fileParse.openAtLastPos()) {
-    fileParse.size = fileParse.size > reduceSizeBy ? fileParse.size - reduceSizeBy : 0;
+    const uint64_t full_size = fileParse.size;
+    fileParse.size = UsableSize(full_size);
     startpos = fileParse.pos + (enhanced != 0 ? kStampSize : 0);
     uint8_t stamp[20];
     if (!fileParse.eof() && fileParse.readBytes(stamp, sizeof stamp) == sizeof stamp) {
@@ -301,12 +319,15 @@ bool GetFileInfo(const char* path) {
       bcdtime.setTimeOffset(stamp, d);
       startsec = bcdtime.totalseconds;
       const uint64_t block = BlockSize();
-      const uint64_t span = fileParse.size > startpos ? fileParse.size - startpos : 0;
+      // Whole blocks within the length without the padding; the short last
+      // scan then gives S - L lines, as far as its bytes are present.
+      const uint64_t reduced = full_size > reduceSizeBy ? full_size - reduceSizeBy : 0;
+      const uint64_t span = reduced > startpos ? reduced - startpos : 0;
       const uint64_t whole = span / block;
       numlines = whole * SamplesPerChannel;
       if (lastScanSubCount != 0) {
-        // The short last scan: S - L lines, as far as its bytes are present.
-        const uint64_t partial = LinesInPartialBlock(span - whole * block);
+        const uint64_t rest = full_size > startpos + whole * block ? full_size - startpos - whole * block : 0;
+        const uint64_t partial = LinesInPartialBlock(rest);
         const uint64_t last = SamplesPerChannel - lastScanSubCount;
         numlines += partial < last ? partial : last;
       }

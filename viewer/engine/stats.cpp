@@ -38,7 +38,7 @@ uint32_t GroupSize(uint64_t lines, int width) {
 // Reopens the data file with its padding cut off and moves to `offset`.
 bool OpenAt(uint64_t offset) {
   if (!fileParse.reopen()) return false;
-  fileParse.size = fileParse.size > reduceSizeBy ? fileParse.size - reduceSizeBy : 0;
+  fileParse.size = UsableSize(fileParse.size);
   return fileParse.seekAbs(offset);
 }
 
@@ -49,11 +49,12 @@ void Report(uint64_t done, uint64_t total) {
   progressbar(total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 0.0, text);
 }
 
-// Reads up to `lines` lines from the current position (scan position s0 in
-// the first block) into `red`.  `progress_total` > 0 reports each block.
-// Returns false when cancelled.
-bool Traverse(Reduction& red, uint32_t s0, uint64_t lines, bool cancellable, uint64_t progress_total) {
-  bool first = true;
+// Reads up to `lines` lines into `red`: from the start of a block (its stamp
+// included) when `mid_block` is false, else from the data of scan position
+// s0.  `progress_total` > 0 reports each block.  Returns false when
+// cancelled.
+bool Traverse(Reduction& red, bool mid_block, uint32_t s0, uint64_t lines, bool cancellable, uint64_t progress_total) {
+  bool first = mid_block;
   uint64_t blocks = 0;
   while (lines > 0) {
     if (cancellable && !analyzing) return false;
@@ -99,7 +100,7 @@ void RunFullLoader() {
   if (fullgraph[0].dataCapacity() < 2 * expected)
     for (int c = 0; c < ChannelCount; ++c) fullgraph[c].reserveData(2 * expected);
   Reduction red(fullgraph, fullDecimate);
-  Traverse(red, 0, numlines, true, shown ? nb : 0);
+  Traverse(red, false, 0, numlines, true, shown ? nb : 0);
   // A partly filled last group: a short last block, or in plain files the
   // tail of a part-block grouping.  Enhanced part-block groups are dropped.
   if (red.inGroup() > 0 && (whole || enhanced == 0)) {
@@ -164,7 +165,7 @@ void ComputeFullStats() {
   if (fullDecimate <= 1) {
     fullDecimate = 0;
     Reduction red(fullgraph, 0);
-    Traverse(red, 0, numlines, false, 0);
+    Traverse(red, false, 0, numlines, false, 0);
     fileParse.closeFile();
     SetWindows(fullgraph, 0);
     return;
@@ -264,7 +265,7 @@ void ComputeSubStats(double t1, double t2) {
     const bool shown = nb > 3;
     if (shown) Report(0, nb);
     Reduction red(graph, subDecimate);
-    Traverse(red, s0, n, true, shown ? nb : 0);
+    Traverse(red, true, s0, n, true, shown ? nb : 0);
     if (red.inGroup() > 0) {
       if (shown) Report(nb, nb);
       red.FlushPartial();
@@ -275,7 +276,7 @@ void ComputeSubStats(double t1, double t2) {
   } else {
     subDecimate = 0;
     Reduction red(graph, 0);
-    Traverse(red, s0, n, true, 0);
+    Traverse(red, true, s0, n, true, 0);
     fileParse.closeFile();
     SetWindows(graph, 0);
   }
