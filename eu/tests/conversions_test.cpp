@@ -178,7 +178,11 @@ TEST_F(ConversionsTest, Volts2EUsEvaluatesWithPow) {
   // Ascending powers through the C library's pow, summed from c0 up.
   double c[4] = {0.5, -1.25, 3.0, 0.125};
   const double v = 1.7;
-  const double expected = ((0.5 + std::pow(v, 1) * -1.25) + std::pow(v, 2) * 3.0) + std::pow(v, 3) * 0.125;
+  // Exponents the compiler cannot see, so that it cannot rewrite pow(v, 2)
+  // as v * v or fold the powers at compile time with another rounding.
+  volatile int one = 1, two = 2, three = 3;
+  const double expected =
+      ((0.5 + std::pow(v, one) * -1.25) + std::pow(v, two) * 3.0) + std::pow(v, three) * 0.125;
   const int type = 2, order = 3;
   double* coefficients[1] = {c};
   double eu = 0.0;

@@ -227,6 +227,19 @@ TEST_F(ResourceListTest, RefusesWhatCannotBeAllocated) {
   EXPECT_EQ(h_.resourceHead, nullptr);
 }
 
+TEST_F(ResourceListTest, EUCloseRunsEveryDestructorInCreationOrderFirst) {
+  EUHandle* h = nullptr;
+  ASSERT_EQ(EUInit("basalt", &h), 0);
+  for (int tag = 1; tag <= 3; ++tag) {
+    auto* p = static_cast<int*>(AddResource(h, sizeof(int), RecordDestroyed));
+    ASSERT_NE(p, nullptr);
+    *p = tag;
+  }
+  EXPECT_EQ(EUClose(&h), 0);
+  EXPECT_EQ(h, nullptr);
+  EXPECT_EQ(destroyed_, (std::vector<int>{1, 2, 3}));
+}
+
 TEST(ResultCodes, EveryCodeHasItsOwnMessage) {
   struct Code {
     int value;

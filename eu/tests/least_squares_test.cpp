@@ -62,11 +62,14 @@ TEST(LeastSquares, FailuresLeaveOutputsUntouched) {
 TEST(LeastSquares, FollowsTheStatedOrderOfArithmetic) {
   const double x[3] = {0.1, 0.7, 1.3};
   const double y[3] = {0.3, 2.9, 11.0};
+  // Loop bounds the compiler cannot see, so that it cannot unroll the powers
+  // into products with another rounding.
+  volatile int sums = 5, rows = 3;
   double s[5] = {0, 0, 0, 0, 0};
-  for (int k = 0; k < 5; ++k)
+  for (int k = 0; k < sums; ++k)
     for (int i = 0; i < 3; ++i) s[k] = s[k] + std::pow(x[i], k);
   double m[3][4];
-  for (int r = 0; r < 3; ++r) {
+  for (int r = 0; r < rows; ++r) {
     double t = 0;
     for (int i = 0; i < 3; ++i) t = t + std::pow(x[i], r) * y[i];
     m[r][3] = t;
