@@ -104,6 +104,7 @@ proc console:create_child {w prompt editmenu} {
         console:Puts %s $msg $tag
     } $w $w $w $w.t]
     after idle [list focus $w.t]
+    return
 }
 
 # Inserts text with tag at the "out" mark, ahead of the input line.

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "et.h"
+#include "setup.h"
 
 #ifdef TRENDEL_HAVE_ENGINE
 #include "commands.h"
@@ -44,11 +45,7 @@ constexpr int kApplicationCommandCount = sizeof kApplicationCommands / sizeof kA
  *	Runs the viewer.
  */
 int main(int argc, char** argv) {
-  std::string tail;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) tail += ' ';
-    tail += argv[i];
-  }
+  std::string tail = trendel::host::JoinCommandTail(argc, argv);
   char program_name[] = "trendelapp";
   char* arguments[] = {program_name, tail.data(), nullptr};
 #ifdef TRENDEL_HAVE_ENGINE

@@ -71,6 +71,25 @@ bool RequireTclInterface(Tcl_Interp* interp, const char* version) {
   return code == TCL_OK;
 }
 
+void SetArgumentVariables(Tcl_Interp* interp, int argc, char** argv) {
+  char* list = Tcl_Merge(argc - 1, argv + 1);
+  Tcl_SetVar(interp, "argv", list, TCL_GLOBAL_ONLY);
+  Tcl_Free(list);
+  const std::string count = std::to_string(argc - 1);
+  Tcl_SetVar(interp, "argc", count.c_str(), TCL_GLOBAL_ONLY);
+  Tcl_SetVar(interp, "argv0", argv[0], TCL_GLOBAL_ONLY);
+  Tcl_SetVar(interp, "tcl_interactive", "0", TCL_GLOBAL_ONLY);
+}
+
+std::string JoinCommandTail(int argc, char** argv) {
+  std::string tail;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) tail += ' ';
+    tail += argv[i];
+  }
+  return tail;
+}
+
 std::string VersionMismatchMessage(Tcl_Interp* interp, const char* version) {
   const char* library = Tcl_GetVar(interp, "tcl_version", TCL_GLOBAL_ONLY);
   char* text = Et_FormatAlloc("Tcl header version (%s) does not match  Tcl library (%s)", version,

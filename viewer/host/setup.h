@@ -22,6 +22,14 @@ void FinishInterp(Tcl_Interp* interp);
 // 8.6 release, nothing else).  Returns true when the library satisfies it.
 bool RequireTclInterface(Tcl_Interp* interp, const char* version);
 
+// Sets the start-up variables: argv to the list of argv[1..argc-1], argc to
+// their count in decimal, argv0 to argv[0] and tcl_interactive to "0".
+void SetArgumentVariables(Tcl_Interp* interp, int argc, char** argv);
+
+// The command-line tail of a program started by a shell: argv[1..argc-1]
+// joined by single blanks (empty without arguments).
+std::string JoinCommandTail(int argc, char** argv);
+
 // The message shown when RequireTclInterface fails.
 std::string VersionMismatchMessage(Tcl_Interp* interp, const char* version);
 

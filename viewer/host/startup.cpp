@@ -1,6 +1,4 @@
 // The start-up sequence of the viewer program (Et_Startup).
-#include <string>
-
 #include "builtin_index.h"
 #include "environment.h"
 #include "et.h"
@@ -37,13 +35,7 @@ extern "C" int Et_Startup(int argc, char** argv) {
     return 0;
   }
 
-  char* list = Tcl_Merge(argc - 1, argv + 1);
-  Tcl_SetVar(interp, "argv", list, TCL_GLOBAL_ONLY);
-  Tcl_Free(list);
-  const std::string count = std::to_string(argc - 1);
-  Tcl_SetVar(interp, "argc", count.c_str(), TCL_GLOBAL_ONLY);
-  Tcl_SetVar(interp, "argv0", argv[0], TCL_GLOBAL_ONLY);
-  Tcl_SetVar(interp, "tcl_interactive", "0", TCL_GLOBAL_ONLY);
+  host::SetArgumentVariables(interp, argc, argv);
 
   Et_SetupInterp(interp);  // a failure that did not end the program goes on
   Tcl_EvalEx(interp, kEventLoop, -1, TCL_EVAL_GLOBAL);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "builtin_index.h"
 #include "et.h"
@@ -142,6 +143,37 @@ TEST_F(HostCommandsDeathTest, BgerrorWithoutTkShowsErrorInfoAndEnds) {
         Eval("Et_Bgerror outer");
       },
       testing::ExitedWithCode(0), "Error: inner\n    while executing");
+}
+
+}  // namespace
+}  // namespace trendel::host
+
+namespace trendel::host {
+namespace {
+
+TEST_F(HostCommands, ArgumentVariables) {
+  struct Case {
+    std::vector<std::string> words;  // as the shell passed them, program name first
+    std::string argv;                // the Tcl list argv holds
+    std::string first;               // lindex $argv 0
+  } cases[] = {
+      {{"trendel"}, "{}", ""},
+      {{"trendel", "/data/run1.bin"}, "/data/run1.bin", "/data/run1.bin"},
+      {{"trendel", "/data/my", "run", "1.bin"}, "{/data/my run 1.bin}", "/data/my run 1.bin"},
+      {{"trendel", "c:\\data\\x y.bin"}, "{c:\\data\\x y.bin}", "c:\\data\\x y.bin"},
+      {{"trendel", "a{b", "$c"}, "a\\{b\\ \\$c", "a{b $c"},
+  };
+  for (const Case& c : cases) {
+    std::vector<char*> shell;
+    for (const std::string& w : c.words) shell.push_back(const_cast<char*>(w.c_str()));
+    std::string tail = JoinCommandTail(static_cast<int>(shell.size()), shell.data());
+    char program[] = "trendelapp";
+    char* entry[] = {program, tail.data()};
+    SetArgumentVariables(interp_, 2, entry);
+    EXPECT_EQ(Eval("set argv"), c.argv) << tail;
+    EXPECT_EQ(Eval("lindex $argv 0"), c.first) << tail;
+    EXPECT_EQ(Eval("list $argc $argv0 $tcl_interactive"), "1 trendelapp 0");
+  }
 }
 
 }  // namespace

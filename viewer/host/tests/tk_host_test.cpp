@@ -1,0 +1,119 @@
+// The host with Tk up (run under an X server): the message box, the
+// last-resort error reporter and the console script.
+#include <gtest/gtest.h>
+
+#include <tk.h>
+
+#include <string>
+
+#include "et.h"
+#include "host_fixture.h"
+
+namespace trendel::host {
+namespace {
+
+class TkHost : public HostInterp {
+ protected:
+  void SetUp() override {
+    HostInterp::SetUp();
+    ASSERT_EQ(Tk_Init(interp_), TCL_OK) << Tcl_GetStringResult(interp_);
+    ASSERT_EQ(Eval("set dir $tk_library; source $dir/tclIndex; unset dir"), "");
+  }
+};
+
+TEST_F(TkHost, MessageBoxUsesTk) {
+  // A stand-in records the arguments instead of waiting for a click.
+  Eval("proc tk_messageBox args {lappend ::shown $args; return ok}");
+  EXPECT_EQ(Eval("Et_MessageBox"), "");
+  EXPECT_EQ(Eval("Et_MessageBox Title Text extra"), "");
+  EXPECT_EQ(Eval("lindex $shown 0"), "-icon error -type ok -title Message... -message {(Empty Message)}");
+  EXPECT_EQ(Eval("lindex $shown 1"), "-icon error -type ok -title Title -message Text");
+  Eval("proc tk_messageBox args {error {no display}}");
+  EXPECT_EQ(Eval("Et_MessageBox"), "ERROR: no display");
+}
+
+TEST_F(TkHost, BgerrorHandsOverToTheDialog) {
+  Eval("proc bgerror err {set ::reported $err}");
+  EXPECT_EQ(Eval("Et_Bgerror oops; set reported"), "oops");  // and the program goes on
+}
+
+TEST_F(TkHost, RealMessageBoxIsModalAndCloses) {
+  // The real box: pressing its button from a timer ends the wait.
+  Eval("after 300 {catch {[lindex [winfo children .] end].ok invoke}}");
+  EXPECT_EQ(Eval("Et_MessageBox Title Text"), "");
+}
+
+class Console : public TkHost {
+ protected:
+  void SetUp() override {
+    TkHost::SetUp();
+    ASSERT_EQ(Eval("source builtin:/console.tcl; console:create .con {% } {Con}"), "");
+    Eval("update");
+  }
+  // Types `line` on the input line and submits it.
+  std::string Submit(const std::string& line) {
+    return Eval("console:Insert .con.t {" + line + "}; console:Enter .con.t; .con.t get 1.0 {end - 1 chars}");
+  }
+};
+
+TEST_F(Console, WindowAndMenus) {
+  EXPECT_EQ(Eval("wm title .con"), "Con");
+  EXPECT_EQ(Eval("wm iconname .con"), "Con");
+  EXPECT_EQ(Eval("bindtags .con.t"), "Console");
+  EXPECT_EQ(Eval("set m .con.mb.edit.m; set r {}; for {set i 0} {$i <= [$m index end]} {incr i} "
+                 "{lappend r [expr {[$m type $i] eq {separator} ? {-} : [$m entrycget $i -label]}]}; set r"),
+            "Cut Copy Paste {Clear Screen} - Source... {Save As...}");
+  EXPECT_EQ(Eval("console:EnableEditMenu .con; .con.mb.edit.m entrycget Copy -state"), "disabled");
+  EXPECT_EQ(Eval(".con.t get 1.0 {end - 1 chars}"), "% ");
+}
+
+TEST_F(Console, Evaluation) {
+  struct Case {
+    std::string line;
+    std::string screen_tail;  // what the screen ends with afterwards
+  } cases[] = {
+      {"expr {1 + 2}", "% expr {1 + 2}\n3\n% "},
+      {"error bad", "% error bad\nbad\n% "},
+      {"set x \"a", "% set x \"a\n. "},  // incomplete: the prompt's non-blanks become dots
+      {"b\"", ". b\"\na\nb\n% "},
+      {"puts hello", "% puts hello\nhello\n% "},
+      {"set y {}", "% set y {}\n% "},
+  };
+  for (const Case& c : cases) {
+    const std::string screen = Submit(c.line);
+    ASSERT_GE(screen.size(), c.screen_tail.size()) << screen;
+    EXPECT_EQ(screen.substr(screen.size() - c.screen_tail.size()), c.screen_tail) << c.line;
+  }
+  EXPECT_EQ(Eval("lindex [.con.t tag names {end - 4 lines}] 0"), "");
+  EXPECT_EQ(Eval("set x"), "a\nb");
+  // Errors are tagged err, results ok.
+  Submit("error tagged");
+  EXPECT_EQ(Eval(".con.t tag names {end - 2 lines linestart}"), "err");
+  Submit("string length abc");
+  EXPECT_EQ(Eval(".con.t tag names {end - 2 lines linestart}"), "ok");
+}
+
+TEST_F(Console, HistoryAndEditing) {
+  Submit("set a 1");
+  Submit("set a 1");  // a repeat is not added again
+  Submit("set b 2");
+  EXPECT_EQ(Eval("console:Recall .con.t -1; console:Recall .con.t -1; .con.t get {end - 1 lines linestart} end"),
+            "% set a 1\n");
+  EXPECT_EQ(Eval("console:Recall .con.t 1; .con.t get {end - 1 lines linestart} end"), "% set b 2\n");
+  // Moving and deleting never reach into the prompt.
+  Eval(".con.t mark set insert [console:InputStart .con.t]");
+  Eval("console:Move .con.t -1; console:Delete .con.t -1");
+  EXPECT_EQ(Eval(".con.t get {end - 1 lines linestart} end"), "% set b 2\n");
+  EXPECT_EQ(Eval("console:Delete .con.t 0; .con.t get {end - 1 lines linestart} end"), "% et b 2\n");
+}
+
+TEST_F(Console, PutsIsRestoredWhenTheWindowGoes) {
+  Eval("destroy .con");
+  testing::internal::CaptureStdout();
+  Eval("puts back");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "back\n");
+  EXPECT_EQ(Eval("info commands console:oldputs*"), "");
+}
+
+}  // namespace
+}  // namespace trendel::host
