@@ -2,6 +2,7 @@
 // host variables, driven through a Tcl interpreter.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,28 @@ TEST_F(HostCommands, ArgumentVariables) {
     EXPECT_EQ(Eval("lindex $argv 0"), c.first) << tail;
     EXPECT_EQ(Eval("list $argc $argv0 $tcl_interactive"), "1 trendelapp 0");
   }
+}
+
+}  // namespace
+}  // namespace trendel::host
+
+namespace trendel::host {
+namespace {
+
+TEST(SetupDeathTest, LibraryFailureIsReportedAndEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Tcl_FindExecutable("trendel_host_tests");
+        Tcl_Interp* interp = Tcl_CreateInterp();
+        // A later registration hides the compiled-in init.tcl.
+        static const char broken[] = "error {init broken}";
+        const std::string init = std::string(kTclLibraryDir) + "/init.tcl";
+        Et_RegisterBuiltinFile(init.c_str(), broken, static_cast<int>(sizeof broken - 1));
+        Et_SetupInterp(interp);
+        std::exit(3);  // not reached: Et_Bgerror ends the program
+      },
+      testing::ExitedWithCode(0), "Error: .*init broken");
 }
 
 }  // namespace

@@ -117,3 +117,38 @@ TEST_F(Console, PutsIsRestoredWhenTheWindowGoes) {
 
 }  // namespace
 }  // namespace trendel::host
+
+namespace trendel::host {
+namespace {
+
+int ProbeCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
+  Et_SetResultF(interp, "%s %d", argv[0], argc);
+  return TCL_OK;
+}
+
+const Et_CommandSpec kProbeCommands[] = {{"ProbeA", ProbeCmd}, {"ProbeB", ProbeCmd}};
+
+TEST(TkSetup, MainScriptErrorGoesToBgerrorAndSetUpGoesOn) {
+  Tcl_Interp* interp = Tcl_CreateInterp();
+  // The main script defines the reporter it is caught by, then fails.
+  static const char main_script[] = "proc bgerror err {set ::reported $err}\nerror {main broken}";
+  Et_RegisterBuiltinFile("gd.tcl", main_script, static_cast<int>(sizeof main_script - 1));
+  Et_SetApplicationCommands(kProbeCommands, 2);
+  EXPECT_EQ(Et_SetupInterp(interp), TCL_ERROR);
+  const auto eval = [&](const char* script) {
+    Tcl_EvalEx(interp, script, -1, TCL_EVAL_GLOBAL);
+    return std::string(Tcl_GetStringResult(interp));
+  };
+  EXPECT_EQ(eval("set reported"), "main broken");
+  EXPECT_EQ(eval("ProbeB x y"), "ProbeB 3");
+  EXPECT_EQ(eval("winfo exists ."), "1");
+  EXPECT_EQ(eval("package require Tk"), TK_PATCH_LEVEL);
+  EXPECT_EQ(eval("set et_version"), "3.11");
+  EXPECT_EQ(eval("ttk::button .b -text x; winfo class .b"), "TButton");
+  Et_SetApplicationCommands(nullptr, 0);
+  Et_Interp = nullptr;
+  Tcl_DeleteInterp(interp);
+}
+
+}  // namespace
+}  // namespace trendel::host
