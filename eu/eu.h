@@ -230,12 +230,14 @@ ORVELA_EXPORT double EUlookup_c2mv(double degreesCelsius, int type);
  * in:  x, y: n values each; reserved: ignored (pass 0).
  * out: *coefficientCount = n and coefficients[0..n-1] (caller's room for n),
  *      ascending powers; both untouched on failure.
- * Returns 0; EU_E_NOMEM for n < 1 or no memory; EU_E_SINGULAR when a pivot is
- * exactly 0 (for example two points at the same x). */
+ * Returns 0; EU_E_NOMEM for n < 1, a NULL pointer argument or no memory;
+ * EU_E_SINGULAR when a pivot is exactly 0 (for example two points at the same
+ * x). */
 ORVELA_EXPORT int EUleastSquares(const double* x, const double* y, int n, int reserved, int* coefficientCount,
                                  double* coefficients);
 
-/* ---- Settings ------------------------------------------------------------ */
+/* ---- Settings ------------------------------------------------------------
+ * Each of these returns EU_E_NO_HANDLE when h (or the out pointer) is NULL. */
 
 /* Ordinal 5.  Stores the count type (EU_COUNT_*; not validated here: an
  * unsupported type fails at the next conversion).  Returns 0. */
@@ -256,7 +258,9 @@ ORVELA_EXPORT int EUgetCountByteOrder(EUHandle* h, int* byteOrder);
  * export EUleastSquares itself is unaffected.  Returns 0. */
 ORVELA_EXPORT int EUsetCurveFitAlgorithm(EUHandle* h, EUCurveFitFn fit);
 
-/* ---- Conversions --------------------------------------------------------- */
+/* ---- Conversions ---------------------------------------------------------
+ * Each of these returns EU_E_NO_HANDLE when h is NULL (EUgetCountValue also
+ * when cursor or value is NULL). */
 
 /* Ordinal 10.  Reads one sample: asks the handle's table for the byte order
  * and the count type (so an implementation may override both), reads the
