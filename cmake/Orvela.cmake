@@ -39,6 +39,11 @@ else()
   set(ORVELA_FUZZ_DEFAULT OFF)
 endif()
 option(ORVELA_FUZZ "Link fuzz targets with libFuzzer (clang only)" ${ORVELA_FUZZ_DEFAULT})
+option(ORVELA_FUZZ_COVERAGE "Instrument every library for libFuzzer's coverage (fuzz/run.sh)" OFF)
+if(ORVELA_FUZZ AND ORVELA_FUZZ_COVERAGE)
+  # Without it libFuzzer sees only the target's own file, not the parser it calls.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
 if(ORVELA_SANITIZE)
   set(ORVELA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -18,9 +18,9 @@ if [ ! -f "fuzz/targets/$target.cmake" ]; then
   echo "run.sh: no fuzz target '$target' (fuzz/targets/$target.cmake)" >&2
   exit 2
 fi
-build=build-fuzz
+build=${ORVELA_FUZZ_BUILD:-build-fuzz}  # ORVELA_FUZZ_BUILD picks another build folder
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_BUILD_JAVA=OFF \
+  -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_FUZZ_COVERAGE=ON -DORVELA_BUILD_JAVA=OFF \
   -DORVELA_BUILD_BENCH=OFF -DORVELA_BUILD_VIEWER=OFF >/dev/null
 cmake --build "$build" --target "$target" -j2
 mkdir -p "$build/corpus/$target" "$build/crashes"
