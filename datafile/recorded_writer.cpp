@@ -14,6 +14,9 @@ namespace orvela::tavio {
 
 namespace {
 
+// The buffer of the one recorded data file that can be open for writing.
+char g_stream_buffer[1 << 20];
+
 bool BigEndianInput(const DataFileContext& ctx) { return (ctx.description.input_data_type & 0x80u) != 0; }
 bool SignedInput(const DataFileContext& ctx) { return (ctx.description.input_data_type & 1u) != 0; }
 
@@ -89,11 +92,16 @@ int WriteRecordedHeader(DataFileContext& ctx) {
   if (!AssembleFixedHeader(ctx, enhanced, &layout)) return TAVIO_E_FORMAT;
   std::FILE* stream = std::fopen(ctx.path, "w+b");
   if (stream == nullptr) return TAVIO_E_FILE;
+  // A large stream buffer gathers the stamps and the pieces of sample runs
+  // split at scan boundaries into few, large writes.
+  std::setvbuf(stream, g_stream_buffer, _IOFBF, sizeof g_stream_buffer);
   ctx.output.stream = stream;
   ctx.output.set_bytes = static_cast<uint32_t>(d.channel_count) * 2u;
   ctx.output.samples_per_scan = d.samples_per_scan;
   ctx.last_scan_sub_count_offset = static_cast<long>(layout.sub_count_offset);
-  if (!WriteRaw(stream, ctx.buffer.data(), layout.length)) {
+  // The header goes out at once, so that a file that cannot take it fails
+  // here rather than at the first samples.
+  if (!WriteRaw(stream, ctx.buffer.data(), layout.length) || std::fflush(stream) != 0) {
     std::fclose(stream);
     ctx.output.stream = nullptr;
     return TAVIO_E_WRITE;

@@ -1,6 +1,8 @@
 // Samples, stamps, padding and the pad count of recorded data files, compared
 // byte for byte with layouts computed in the test; failing writes.
-#include <sys/stat.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <numeric>
 
@@ -184,28 +186,54 @@ TEST_F(RecordedWriterTest, ScanGeometryIsFixedWhenTheHeaderIsWritten) {
   EXPECT_EQ(U32At(file, 25), 1u);
 }
 
+// Lowers the largest file size this process may write, for one test; writes
+// beyond it fail (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = bytes;
+    active_ = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  bool Active() const { return active_; }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+  bool active_ = false;
+};
+
 TEST_F(RecordedWriterTest, FailingWritesAreReported) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  // Samples that go past the stream buffer fail at once: 222; the close
-  // then fails to flush: 219.
-  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
-  ASSERT_EQ(TAVIO_WriteHeader(), 0);
-  const Bytes sets = TwoChannelSets(0, 32768 / 4);
-  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), TAVIO_E_WRITE);
-  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
-  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_NOT_OPEN);
+  const Bytes sets = TwoChannelSets(0, 4 << 20 >> 2);  // 4 MiB, more than the stream buffers
+  {
+    // Samples beyond what the file may hold: 222 at once, 219 at the close.
+    const std::string path = Path("limit.dat");
+    ASSERT_EQ(TAVIO_CreateVelmontDataFile(path.c_str(), 0, 2, 100, 1000), 0);
+    FileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(limit.Active());
+    ASSERT_EQ(TAVIO_WriteHeader(), 0);
+    EXPECT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), TAVIO_E_WRITE);
+    EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+    EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_NOT_OPEN);
 
-  // Small writes stay buffered; padding and the close fail: 219.
-  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
-  ASSERT_EQ(TAVIO_WriteHeader(), 0);
-  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), 0);
-  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
-
-  // A header larger than the stream buffer fails to be written: 222, and no
-  // file stays open.
-  ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 128, 100, 1000), 0);
-  EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_WRITE);
-  EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), TAVIO_E_NOT_OPEN);
+    // Samples that fit, but not their padding: 219 from the close.
+    ASSERT_EQ(TAVIO_CreateVelmontDataFile(path.c_str(), 0, 2, 100, 100000), 0);
+    ASSERT_EQ(TAVIO_WriteHeader(), 0);
+    EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), 0);
+    EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+  }
+  if (std::filesystem::exists("/dev/full")) {
+    // A header the device does not take: 222, and no file stays open.
+    ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
+    EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_WRITE);
+    EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), TAVIO_E_NOT_OPEN);
+  }
 }
 
 TEST_F(RecordedWriterTest, UncreatableFileIsRefused) {
