@@ -325,12 +325,14 @@ ORVELA_EXPORT int EUcounts2EUs(EUHandle* h, const void* counts, const double* di
  * formed; the comm library's, serializer's or registry's negative codes. */
 ORVELA_EXPORT int EUopenDataSets(EUHandle* h, const char* url, EUDataSetCollection** out);
 
-/* Ordinal 15.  Reads a collection from the open comm channel `comm`; an empty
- * or new file gives an empty collection.  The collection takes the channel.
+/* Ordinal 15.  Reads a collection from the open comm channel `comm`; a channel
+ * with nothing to read (an empty or new file) gives an empty collection.  On
+ * success the collection takes the channel; on failure it stays the caller's.
  * out: *out the collection.
  * Returns 0 or more; EU_E_NOT_DATA_SETS when the data is not a data-set
- * collection or cannot be parsed; EU_E_NOMEM; the serializer's and registry's
- * negative codes. */
+ * collection, cannot be parsed, or ends inside its root element (a damaged
+ * file is refused rather than replaced by an empty collection); EU_E_NOMEM;
+ * the serializer's and registry's negative codes. */
 ORVELA_EXPORT int EUopenDataSetsCOMM(EUHandle* h, void* comm, EUDataSetCollection** out);
 
 /* Ordinal 16.  Copies the points of the data set `name`.
@@ -341,12 +343,15 @@ ORVELA_EXPORT int EUgetDataSet(EUHandle* h, EUDataSetCollection* c, const char* 
 
 /* Ordinal 17.  Adds the data set `name` with `count` points (volts[i], eus[i]).
  * Returns 0 or more; EU_E_EXISTS when the name exists; EU_E_TABLE when the
- * table refuses; EU_E_NOMEM. */
+ * table refuses, and for a NULL name, a name of 64 or more characters, a name
+ * holding a double quote (the sensor file could not be read back), a negative
+ * count or NULL arrays with points; EU_E_NOMEM. */
 ORVELA_EXPORT int EUsetDataSet(EUHandle* h, EUDataSetCollection* c, const char* name, const double* volts,
                                const double* eus, int count);
 
-/* Ordinal 18.  Replaces the data set `name` with `count` points.
- * Returns 0 or more; EU_E_TABLE when the table refuses; EU_E_NOMEM. */
+/* Ordinal 18.  Replaces the data set `name` with `count` points; a name not
+ * present is added.  Returns 0 (replaced) or 1 (added); EU_E_TABLE as for
+ * EUsetDataSet; EU_E_NOMEM. */
 ORVELA_EXPORT int EUupdateDataSet(EUHandle* h, EUDataSetCollection* c, const char* name, const double* volts,
                                   const double* eus, int count);
 
@@ -364,7 +369,9 @@ ORVELA_EXPORT int EUgetDataSetsIds(EUHandle* h, EUDataSetCollection* c, char*** 
 ORVELA_EXPORT int EUgetNumDataSets(EUHandle* h, EUDataSetCollection* c, int* count);
 
 /* Ordinal 22.  Writes the collection *c back to its sensor file, releases it
- * and nulls *c; NULL *c does nothing.  Returns 0. */
+ * and nulls *c; NULL *c does nothing.  The new text replaces the file only
+ * once it is completely written (a temporary file renamed into place); when
+ * writing fails the previous file stays as it was.  Returns 0. */
 ORVELA_EXPORT int EUcloseDataSets(EUHandle* h, EUDataSetCollection** c);
 
 ORVELA_EXTERN_C_END
