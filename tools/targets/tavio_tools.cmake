@@ -1,0 +1,16 @@
+# tavio-info and tavio-translate: command-line tools over the data file library.
+set(TAVIO_TOOLS_DIR ${CMAKE_CURRENT_LIST_DIR}/../tavio_tools)
+orvela_program(tavio-info SOURCES ${TAVIO_TOOLS_DIR}/tavio_info.cpp LINK tavio)
+orvela_program(tavio-translate SOURCES ${TAVIO_TOOLS_DIR}/tavio_translate.cpp LINK tavio)
+foreach(tool tavio-info tavio-translate)
+  target_include_directories(${tool} PRIVATE ${PROJECT_SOURCE_DIR}/datafile ${PROJECT_SOURCE_DIR}/platform)
+  if(TARGET kepr)
+    add_dependencies(${tool} kepr)
+  endif()
+endforeach()
+
+orvela_test(tavio_tools_test SOURCES ${TAVIO_TOOLS_DIR}/tests/tavio_tools_test.cpp LINK tavio)
+if(TARGET tavio_tools_test)
+  target_include_directories(tavio_tools_test PRIVATE ${PROJECT_SOURCE_DIR}/datafile ${PROJECT_SOURCE_DIR}/platform)
+  add_dependencies(tavio_tools_test tavio-info tavio-translate)
+endif()
