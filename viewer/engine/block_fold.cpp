@@ -75,6 +75,7 @@ void FoldTyped(const T* p, size_t rows, size_t width, T* lo, T* hi) {
  *   Updates lo and hi.
  */
 void FoldRows(const uint16_t* p, size_t rows, size_t width, bool signed_samples, uint16_t* lo, uint16_t* hi) {
+  if (rows == 0 || width == 0) return;
   if (!signed_samples) {
     FoldTyped(p, rows, width, lo, hi);
     return;

@@ -1,0 +1,70 @@
+// The viewer engine over arbitrary bytes: the input is a data file, read with
+// GetFileInfo and reduced by the full and sub computations, then drawn.  When
+// the input holds the line "\nMINMAX\n", what follows it becomes the data
+// file's ".mm" cache, so that the cache reader is exercised too.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine.h"
+
+namespace {
+
+constexpr char kCacheMark[] = "\nMINMAX\n";
+
+void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  if (fp == nullptr) return;
+  if (size > 0) std::fwrite(data, 1, size, fp);
+  std::fclose(fp);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace trendel;
+  static const std::string dir = [] {
+    char pattern[] = "/tmp/viewer_engine_fuzz_XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return std::string(made != nullptr ? made : "/tmp");
+  }();
+  const std::string path = dir + "/input.dat";
+  const std::string cache = dir + "/input.mm";
+  size_t data_size = size;
+  const void* mark = memmem(data, size, kCacheMark, sizeof kCacheMark - 1);
+  if (mark != nullptr) data_size = static_cast<size_t>(static_cast<const uint8_t*>(mark) - data);
+  WriteFile(path, data, data_size);
+  if (mark != nullptr) {
+    const size_t at = data_size + sizeof kCacheMark - 1;
+    WriteFile(cache, data + at, size - at);
+  } else {
+    unlink(cache.c_str());
+  }
+
+  QelThermoTablesRead = 1;  // no table file: temperature channels read 0 degrees
+  ResetEngine();
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    ff_values[c] = 0xFFFF;
+    zero_values[c] = 0;
+  }
+  if (GetFileInfo(path.c_str())) {
+    for (int c = 0; c < ChannelCount; ++c) fullgraph[c].sx = 50;
+    analyzing = 1;
+    ComputeFullStats();
+    for (int c = 0; c < ChannelCount; ++c) graph[c].sx = 20;
+    const double span = endsec - startsec;
+    ComputeSubStats(startsec + span * 0.25, startsec + span * 0.75);
+    ComputeSubStats(startsec + span * 0.3, startsec + span * 0.31);
+    analyzing = 0;
+    for (int c = 0; c < ChannelCount && c < 4; ++c) {
+      ChannelPointList(1, c, 50, 40, true, -10.0, 10.0);
+      ChannelPointList(0, c, 20, 40, false, 0.0, 0.0);
+    }
+  }
+  unlink(path.c_str());
+  unlink(cache.c_str());
+  return 0;
+}
