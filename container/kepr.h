@@ -53,10 +53,16 @@ ORVELA_EXTERN_C_BEGIN
 #define STRM_TEXT_ROOM 64      /* text fields of a STRM channel: at most 63 characters */
 #define KEPR_MAX_CHANNELS 128  /* channel descriptors KEPRParse allocates room for */
 
-/* Result codes of the write functions (byte counts are returned otherwise). */
-#define KEPR_E_SEEK (-2)  /* positioning in the file failed */
-#define KEPR_E_WRITE (-4) /* a write failed */
-#define KEPR_E_BODY (-1)  /* a body writer was given a record it cannot write */
+/* Result codes of the write functions (byte counts are returned otherwise):
+ * value, symbol, meaning.  Values are never reused. */
+#define KEPR_CODES(X)                                                      \
+  X(KEPR_E_BODY, -1, "a body writer was given a record it cannot write")  \
+  X(KEPR_E_SEEK, -2, "positioning in the file failed")                    \
+  X(KEPR_E_WRITE, -4, "a write failed")
+
+#define KEPR_CODE_ENUM(symbol, value, text) symbol = (value),
+enum KEPRCode { KEPR_CODES(KEPR_CODE_ENUM) };
+#undef KEPR_CODE_ENUM
 
 /* A body writer: writes a chunk's payload (and its own pad byte when the
  * payload length is odd) at the current position of `handle`.  Returns the

@@ -233,3 +233,26 @@ TEST(KeprCloseWriteFile, ReportsFilesItCannotFinish) {
 
 }  // namespace
 }  // namespace orvela::kepr::testing
+
+namespace orvela::kepr::testing {
+namespace {
+
+// Every code is negative (byte counts are not) and used once.
+TEST(KeprCodes, AreNegativeAndDistinct) {
+  struct Code {
+    int value;
+    const char* symbol;
+    const char* text;
+  };
+#define KEPR_CODE_ROW(symbol, value, text) {value, #symbol, text},
+  const Code codes[] = {KEPR_CODES(KEPR_CODE_ROW)};
+#undef KEPR_CODE_ROW
+  for (size_t i = 0; i < std::size(codes); ++i) {
+    EXPECT_LT(codes[i].value, 0) << codes[i].symbol;
+    EXPECT_GT(std::strlen(codes[i].text), 0u) << codes[i].symbol;
+    for (size_t j = i + 1; j < std::size(codes); ++j) EXPECT_NE(codes[i].value, codes[j].value) << codes[i].symbol;
+  }
+}
+
+}  // namespace
+}  // namespace orvela::kepr::testing
