@@ -26,6 +26,7 @@ TEST(EuInit, Failures) {
       {"no such library", "eu_test_missing_library", EU_E_NOT_LOADED},
       {"library without init", "eu_test_no_init", EU_E_NO_INIT},
       {"init fails", "eu_test_init_fails", EU_E_NOMEM},
+      {"init succeeds without a record", "eu_test_init_no_record", EU_E_NOMEM},
       {"empty name", "", EU_E_NOT_LOADED},
       {"60 characters", std::string(60, 'b'), EU_E_NOT_LOADED},
       {"far too long", std::string(4096, 'b'), EU_E_NOT_LOADED},

@@ -3,6 +3,7 @@
 //   INIT_ONLY  exports only "init": every table slot is a stub;
 //   NO_INIT    exports no "init";
 //   INIT_FAILS "init" answers EU_E_NOMEM without a record;
+//   INIT_NO_RECORD "init" reports success but stores no record;
 //   OVERRIDE   "init", and getCountByteOrder / getCountType that ignore the
 //              handle's fields (reversed bytes, 16-bit signed); no "close".
 #include <cstdlib>
@@ -33,6 +34,13 @@ ORVELA_EXPORT int init(EUHandle** out) {
 
 #if defined(EU_TEST_LIBRARY_INIT_FAILS)
 ORVELA_EXPORT int init(EUHandle** /*out*/) { return EU_E_NOMEM; }
+#endif
+
+#if defined(EU_TEST_LIBRARY_INIT_NO_RECORD)
+ORVELA_EXPORT int init(EUHandle** out) {
+  *out = nullptr;
+  return 0;
+}
 #endif
 
 #if defined(EU_TEST_LIBRARY_NO_INIT)
