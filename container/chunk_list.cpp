@@ -42,8 +42,10 @@ bool ParseChunkList(ParseState& state, std::span<const ChunkRule> rules, uint64_
     const uint32_t id = GetU32BE(header);
     const uint32_t length = GetU32BE(header + 4);
     const uint64_t room = size - accounted - 8;
-    if (length > room || length > state.reader.Remaining()) return false;  // runs past its container or the file
-    const auto rule = std::find_if(rules.begin(), rules.end(), [id](const ChunkRule& r) { return r.id == id; });
+    if (length > room || length > state.reader.Remaining())
+      return false;  // runs past its container or the file
+    const auto rule =
+        std::find_if(rules.begin(), rules.end(), [id](const ChunkRule& r) { return r.id == id; });
     if (rule != rules.end()) {
       if (!rule->handle(state, length)) return false;
     } else {

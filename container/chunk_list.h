@@ -37,8 +37,8 @@ class ChunkReader {
 struct ParseState {
   ChunkReader& reader;
   KEPRParsed& out;
-  int channel = -1;            // descriptor the channel's chunks fill
-  double** values = nullptr;   // value array a "PRCS" or "POCS" list appends to
+  int channel = -1;           // descriptor the channel's chunks fill
+  double** values = nullptr;  // value array a "PRCS" or "POCS" list appends to
   uint16_t* value_count = nullptr;
   uint32_t value_room = 0;
 };

@@ -37,4 +37,6 @@ extern "C" long KEPRLseek(int handle, long offset, int origin) {
   return static_cast<long>(position);
 }
 
-extern "C" int KEPRCloseReadFile(int handle) { return close(handle) == 0 ? 1 : 0; }
+extern "C" int KEPRCloseReadFile(int handle) {
+  return close(handle) == 0 ? 1 : 0;
+}

@@ -31,7 +31,9 @@ bool ReadExact(int fd, void* data, size_t size) {
   return true;
 }
 
-off_t Seek(int fd, off_t offset, int origin) { return lseek(fd, offset, origin); }
+off_t Seek(int fd, off_t offset, int origin) {
+  return lseek(fd, offset, origin);
+}
 
 bool WriteU32At(int fd, off_t offset, uint32_t value) {
   uint8_t bytes[4];

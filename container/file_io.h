@@ -41,7 +41,9 @@ inline void PutF64BE(uint8_t* out, double d) {
   for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
 }
 
-inline uint16_t GetU16BE(const uint8_t* in) { return static_cast<uint16_t>(in[0] << 8 | in[1]); }
+inline uint16_t GetU16BE(const uint8_t* in) {
+  return static_cast<uint16_t>(in[0] << 8 | in[1]);
+}
 
 inline uint32_t GetU32BE(const uint8_t* in) {
   return static_cast<uint32_t>(in[0]) << 24 | static_cast<uint32_t>(in[1]) << 16 |

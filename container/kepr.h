@@ -43,21 +43,22 @@ ORVELA_EXTERN_C_BEGIN
 
 /* A chunk identifier: its four characters as the digits of a big-endian
  * number, so that writing it big-endian gives the characters in file order. */
-#define KEPR_ID(a, b, c, d) \
-  (((uint32_t)(uint8_t)(a) << 24) | ((uint32_t)(uint8_t)(b) << 16) | ((uint32_t)(uint8_t)(c) << 8) | (uint32_t)(uint8_t)(d))
+#define KEPR_ID(a, b, c, d)                                                                          \
+  (((uint32_t)(uint8_t)(a) << 24) | ((uint32_t)(uint8_t)(b) << 16) | ((uint32_t)(uint8_t)(c) << 8) | \
+   (uint32_t)(uint8_t)(d))
 #define KEPR_ID_FORM KEPR_ID('F', 'O', 'R', 'M')
 #define KEPR_FORM_KEPR KEPR_ID('K', 'E', 'P', 'R') /* form type of a recorded data file */
 #define KEPR_FORM_STRM KEPR_ID('S', 'T', 'R', 'M') /* form type of a stream recording */
 
-#define KEPR_TEXT_ROOM 32      /* text fields of a KEPR channel: at most 31 characters */
-#define STRM_TEXT_ROOM 64      /* text fields of a STRM channel: at most 63 characters */
-#define KEPR_MAX_CHANNELS 128  /* channel descriptors KEPRParse allocates room for */
+#define KEPR_TEXT_ROOM 32     /* text fields of a KEPR channel: at most 31 characters */
+#define STRM_TEXT_ROOM 64     /* text fields of a STRM channel: at most 63 characters */
+#define KEPR_MAX_CHANNELS 128 /* channel descriptors KEPRParse allocates room for */
 
 /* Result codes of the write functions (byte counts are returned otherwise):
  * value, symbol, meaning.  Values are never reused. */
-#define KEPR_CODES(X)                                                      \
-  X(KEPR_E_BODY, -1, "a body writer was given a record it cannot write")  \
-  X(KEPR_E_SEEK, -2, "positioning in the file failed")                    \
+#define KEPR_CODES(X)                                                    \
+  X(KEPR_E_BODY, -1, "a body writer was given a record it cannot write") \
+  X(KEPR_E_SEEK, -2, "positioning in the file failed")                   \
   X(KEPR_E_WRITE, -4, "a write failed")
 
 #define KEPR_CODE_ENUM(symbol, value, text) symbol = (value),

@@ -40,7 +40,8 @@ int WriteChannelsBody(int fd, void* argument) {
   int code = 0;
   for (int i = 0; i < form->channelCount; ++i) {
     void* channel = const_cast<KEPRChannel*>(&form->channels[i]);
-    if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'A', 'N'), WriteChannelBody, channel), &length, &code)) {
+    if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'A', 'N'), WriteChannelBody, channel), &length,
+                  &code)) {
       return KEPR_E_BODY;  // a failed channel fails the whole list
     }
   }
@@ -51,7 +52,8 @@ int WriteConfBody(int fd, void* argument) {
   const auto* form = static_cast<const KEPRForm*>(argument);
   int length = 0;
   int code = 0;
-  if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'N', 'S'), WriteChannelsBody, argument), &length, &code) ||
+  if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'N', 'S'), WriteChannelsBody, argument), &length,
+                &code) ||
       !AddChild(WriteF64Chunk(fd, KEPR_ID('C', 'L', 'K', 'R'), form->clockRate), &length, &code) ||
       !AddChild(WriteU32Chunk(fd, KEPR_ID('T', 'I', 'M', 'E'), form->creationTime), &length, &code)) {
     return code;
@@ -59,7 +61,9 @@ int WriteConfBody(int fd, void* argument) {
   return length;
 }
 
-int WriteNothing(int, void*) { return 0; }
+int WriteNothing(int, void*) {
+  return 0;
+}
 
 }  // namespace
 

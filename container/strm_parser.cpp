@@ -7,7 +7,9 @@ namespace orvela::kepr {
 
 namespace {
 
-STRMChannel& Channel(ParseState& s) { return s.out.strm.channels[s.channel]; }
+STRMChannel& Channel(ParseState& s) {
+  return s.out.strm.channels[s.channel];
+}
 
 bool Value(ParseState& s, uint32_t length) {
   // The list's room came from its length, but a u16 count bounds it too.
@@ -20,7 +22,8 @@ constexpr ChunkRule kPoscRules[] = {{KEPR_ID('P', 'O', 'S', 'C'), Value}};
 
 // A "PRCS" or "POCS" list: room for (length div 16) values, each value chunk
 // taking 16 bytes.  A repeated list replaces the earlier one.
-bool ValueList(ParseState& s, uint32_t length, double** values, uint16_t* count, std::span<const ChunkRule> rules) {
+bool ValueList(ParseState& s, uint32_t length, double** values, uint16_t* count,
+               std::span<const ChunkRule> rules) {
   std::free(*values);
   *values = nullptr;
   *count = 0;
@@ -42,13 +45,19 @@ bool Positions(ParseState& s, uint32_t n) {
   STRMChannel& c = Channel(s);
   return ValueList(s, n, &c.positions, &c.positionCount, kPoscRules);
 }
-bool Name(ParseState& s, uint32_t n) { return ReadText(s, n, Channel(s).name, STRM_TEXT_ROOM); }
-bool Units(ParseState& s, uint32_t n) { return ReadText(s, n, Channel(s).units, STRM_TEXT_ROOM); }
-bool Transform(ParseState& s, uint32_t n) { return ReadU16(s, n, &Channel(s).transform); }
+bool Name(ParseState& s, uint32_t n) {
+  return ReadText(s, n, Channel(s).name, STRM_TEXT_ROOM);
+}
+bool Units(ParseState& s, uint32_t n) {
+  return ReadText(s, n, Channel(s).units, STRM_TEXT_ROOM);
+}
+bool Transform(ParseState& s, uint32_t n) {
+  return ReadU16(s, n, &Channel(s).transform);
+}
 
 constexpr ChunkRule kChanRules[] = {
-    {KEPR_ID('N', 'A', 'M', 'E'), Name},       {KEPR_ID('E', 'U', ' ', ' '), Units},
-    {KEPR_ID('X', 'F', 'R', 'M'), Transform},  {KEPR_ID('P', 'R', 'C', 'S'), Precisions},
+    {KEPR_ID('N', 'A', 'M', 'E'), Name},      {KEPR_ID('E', 'U', ' ', ' '), Units},
+    {KEPR_ID('X', 'F', 'R', 'M'), Transform}, {KEPR_ID('P', 'R', 'C', 'S'), Precisions},
     {KEPR_ID('P', 'O', 'C', 'S'), Positions},
 };
 
@@ -71,10 +80,18 @@ bool Chan(ParseState& s, uint32_t length) {
 
 constexpr ChunkRule kChnsRules[] = {{KEPR_ID('C', 'H', 'A', 'N'), Chan}};
 
-bool Chns(ParseState& s, uint32_t length) { return ParseChunkList(s, kChnsRules, length); }
-bool ClockRate(ParseState& s, uint32_t n) { return ReadF64(s, n, &s.out.strm.clockRate); }
-bool Time(ParseState& s, uint32_t n) { return ReadU32(s, n, &s.out.strm.creationTime); }
-bool Scpp(ParseState& s, uint32_t n) { return ReadU32(s, n, &s.out.strm.scpp); }
+bool Chns(ParseState& s, uint32_t length) {
+  return ParseChunkList(s, kChnsRules, length);
+}
+bool ClockRate(ParseState& s, uint32_t n) {
+  return ReadF64(s, n, &s.out.strm.clockRate);
+}
+bool Time(ParseState& s, uint32_t n) {
+  return ReadU32(s, n, &s.out.strm.creationTime);
+}
+bool Scpp(ParseState& s, uint32_t n) {
+  return ReadU32(s, n, &s.out.strm.scpp);
+}
 
 constexpr ChunkRule kConfRules[] = {
     {KEPR_ID('C', 'H', 'N', 'S'), Chns},
@@ -83,9 +100,15 @@ constexpr ChunkRule kConfRules[] = {
     {KEPR_ID('S', 'C', 'P', 'P'), Scpp},
 };
 
-bool Conf(ParseState& s, uint32_t length) { return ParseChunkList(s, kConfRules, length); }
-bool Data(ParseState& s, uint32_t n) { return ReadBlock(s, n, &s.out.strm.dataLength, &s.out.strm.dataOffset); }
-bool Poll(ParseState& s, uint32_t n) { return ReadBlock(s, n, &s.out.strm.pollLength, &s.out.strm.pollOffset); }
+bool Conf(ParseState& s, uint32_t length) {
+  return ParseChunkList(s, kConfRules, length);
+}
+bool Data(ParseState& s, uint32_t n) {
+  return ReadBlock(s, n, &s.out.strm.dataLength, &s.out.strm.dataOffset);
+}
+bool Poll(ParseState& s, uint32_t n) {
+  return ReadBlock(s, n, &s.out.strm.pollLength, &s.out.strm.pollOffset);
+}
 bool Events(ParseState& s, uint32_t n) {
   return ReadBlock(s, n, &s.out.strm.eventLength, &s.out.strm.eventOffset);
 }
@@ -99,6 +122,8 @@ constexpr ChunkRule kFormRules[] = {
 
 }  // namespace
 
-bool ParseStrmForm(ParseState& state, uint64_t size) { return ParseChunkList(state, kFormRules, size); }
+bool ParseStrmForm(ParseState& state, uint64_t size) {
+  return ParseChunkList(state, kFormRules, size);
+}
 
 }  // namespace orvela::kepr

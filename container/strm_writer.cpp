@@ -38,8 +38,10 @@ int WriteChannelBody(int fd, void* argument) {
   if (!AddChild(WriteTextChunk(fd, KEPR_ID('N', 'A', 'M', 'E'), c->name, STRM_TEXT_ROOM), &length, &code) ||
       !AddChild(WriteTextChunk(fd, KEPR_ID('E', 'U', ' ', ' '), c->units, STRM_TEXT_ROOM), &length, &code) ||
       !AddChild(WriteU16Chunk(fd, KEPR_ID('X', 'F', 'R', 'M'), c->transform), &length, &code) ||
-      !AddChild(KEPRWriteChunk(fd, KEPR_ID('P', 'R', 'C', 'S'), WriteValuesBody, &precisions), &length, &code) ||
-      !AddChild(KEPRWriteChunk(fd, KEPR_ID('P', 'O', 'C', 'S'), WriteValuesBody, &positions), &length, &code)) {
+      !AddChild(KEPRWriteChunk(fd, KEPR_ID('P', 'R', 'C', 'S'), WriteValuesBody, &precisions), &length,
+                &code) ||
+      !AddChild(KEPRWriteChunk(fd, KEPR_ID('P', 'O', 'C', 'S'), WriteValuesBody, &positions), &length,
+                &code)) {
     return code;
   }
   return length;
@@ -51,7 +53,8 @@ int WriteChannelsBody(int fd, void* argument) {
   int code = 0;
   for (int i = 0; i < form->channelCount; ++i) {
     void* channel = const_cast<STRMChannel*>(&form->channels[i]);
-    if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'A', 'N'), WriteChannelBody, channel), &length, &code)) {
+    if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'A', 'N'), WriteChannelBody, channel), &length,
+                  &code)) {
       return KEPR_E_BODY;
     }
   }
@@ -62,7 +65,8 @@ int WriteConfBody(int fd, void* argument) {
   const auto* form = static_cast<const STRMForm*>(argument);
   int length = 0;
   int code = 0;
-  if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'N', 'S'), WriteChannelsBody, argument), &length, &code) ||
+  if (!AddChild(KEPRWriteChunk(fd, KEPR_ID('C', 'H', 'N', 'S'), WriteChannelsBody, argument), &length,
+                &code) ||
       !AddChild(WriteF64Chunk(fd, KEPR_ID('C', 'L', 'K', 'R'), form->clockRate), &length, &code) ||
       !AddChild(WriteU32Chunk(fd, KEPR_ID('T', 'I', 'M', 'E'), form->creationTime), &length, &code) ||
       !AddChild(WriteU32Chunk(fd, KEPR_ID('S', 'C', 'P', 'P'), form->scpp), &length, &code)) {
@@ -101,7 +105,8 @@ bool ValidChannels(const STRMForm* f) {
   if (f->channelCount > 0 && f->channels == nullptr) return false;
   for (int i = 0; i < f->channelCount; ++i) {
     const STRMChannel& c = f->channels[i];
-    if ((c.precisionCount > 0 && c.precisions == nullptr) || (c.positionCount > 0 && c.positions == nullptr)) {
+    if ((c.precisionCount > 0 && c.precisions == nullptr) ||
+        (c.positionCount > 0 && c.positions == nullptr)) {
       return false;
     }
   }

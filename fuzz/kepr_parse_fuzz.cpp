@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
       }
     }
-    if (rc == 1 && (r.dataOffset < 0 || static_cast<size_t>(r.dataOffset) + r.dataLength > size)) std::abort();
+    if (rc == 1 && (r.dataOffset < 0 || static_cast<size_t>(r.dataOffset) + r.dataLength > size))
+      std::abort();
     if (r.channelCount > 0) {
       std::vector<uint8_t> buffer(static_cast<size_t>(r.channelCount) * 2);
       const int sets = r.dataLength / (r.channelCount * 2);

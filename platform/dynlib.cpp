@@ -37,7 +37,8 @@ std::string MappedFileName(const void* address) {
     uintptr_t low = 0;
     uintptr_t high = 0;
     int path_at = 0;
-    if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR " %*s %*s %*s %*s %n", &low, &high, &path_at) < 2) continue;
+    if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR " %*s %*s %*s %*s %n", &low, &high, &path_at) < 2)
+      continue;
     if (target < low || target >= high || path_at <= 0) continue;
     const char* path = line + path_at;
     if (path[0] == '/') {

@@ -50,16 +50,22 @@ class ScratchFile {
   std::string path_;
 };
 
-inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Append(Bytes& out, const Bytes& more) {
+  out.insert(out.end(), more.begin(), more.end());
+}
 
-inline Bytes Id(const char* four) { return Bytes(four, four + 4); }
+inline Bytes Id(const char* four) {
+  return Bytes(four, four + 4);
+}
 
 inline Bytes U32(uint32_t v) {
   return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
           static_cast<uint8_t>(v)};
 }
 
-inline Bytes U16(uint16_t v) { return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}; }
+inline Bytes U16(uint16_t v) {
+  return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+}
 
 inline Bytes F64(double d) {
   uint64_t bits = 0;
@@ -69,7 +75,9 @@ inline Bytes F64(double d) {
   return out;
 }
 
-inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
 
 // A chunk: identifier, payload length, payload, pad byte when the length is odd.
 inline Bytes Chunk(const char* id, const Bytes& payload) {
@@ -103,9 +111,9 @@ struct ChannelSpec {
 // The ten chunks of a "KEPR" channel, in the form's order.
 inline Bytes ChanPayload(const ChannelSpec& c) {
   return Concat(Chunk("NAME", Text(c.name)), Chunk("CVTP", Text(c.type)), Chunk("EU  ", Text(c.units)),
-                Chunk("TCRF", Text(c.reference)), Chunk("MCAL", Text(c.calibration)), Chunk("CPV ", F64(c.cpv)),
-                Chunk("ZO  ", F64(c.zo)), Chunk("TARE", F64(c.tare)), Chunk("SCAL", F64(c.scal)),
-                Chunk("GFAC", F64(c.gfac)));
+                Chunk("TCRF", Text(c.reference)), Chunk("MCAL", Text(c.calibration)),
+                Chunk("CPV ", F64(c.cpv)), Chunk("ZO  ", F64(c.zo)), Chunk("TARE", F64(c.tare)),
+                Chunk("SCAL", F64(c.scal)), Chunk("GFAC", F64(c.gfac)));
 }
 
 inline Bytes ConfPayload(const std::vector<ChannelSpec>& channels, double clock, uint32_t time) {
@@ -115,7 +123,9 @@ inline Bytes ConfPayload(const std::vector<ChannelSpec>& channels, double clock,
 }
 
 // A whole "KEPR" file with its FORM length computed from its contents.
-inline Bytes KeprFile(const Bytes& form_payload) { return Chunk("FORM", Concat(Id("KEPR"), form_payload)); }
+inline Bytes KeprFile(const Bytes& form_payload) {
+  return Chunk("FORM", Concat(Id("KEPR"), form_payload));
+}
 
 inline KEPRChannel MakeChannel(const ChannelSpec& c) {
   KEPRChannel out{};

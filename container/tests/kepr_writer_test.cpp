@@ -24,7 +24,8 @@ void WriteKepr(const ScratchFile& file, const std::vector<ChannelSpec>& channels
   ASSERT_GE(fd, 0);
   const Bytes conf = Chunk("CONF", ConfPayload(channels, kClock, kTime));
   // FORM header 8 + form type 4 + CONF + empty DATA chunk 8.
-  EXPECT_EQ(KEPRWriteChunk(fd, KEPR_ID_FORM, KEPRWriteForm, &form), static_cast<int>(8 + 4 + conf.size() + 8));
+  EXPECT_EQ(KEPRWriteChunk(fd, KEPR_ID_FORM, KEPRWriteForm, &form),
+            static_cast<int>(8 + 4 + conf.size() + 8));
   for (size_t at = 0; at < samples.size(); at += piece) {
     const size_t n = std::min(piece, samples.size() - at);
     ASSERT_EQ(KEPRWriteBytes(fd, samples.data() + at, static_cast<int>(n)), 0);
@@ -56,9 +57,9 @@ TEST_P(KeprGoldenTest, MatchesTheLayoutByteForByte) {
   WriteKepr(file, channels, samples, c.piece);
 
   const Bytes conf_payload = ConfPayload(channels, kClock, kTime);
-  const Bytes expected =
-      Concat(Id("FORM"), U32(static_cast<uint32_t>(4 + 8 + conf_payload.size() + 8 + samples.size())), Id("KEPR"),
-             Chunk("CONF", conf_payload), Id("DATA"), U32(static_cast<uint32_t>(samples.size())), samples);
+  const Bytes expected = Concat(
+      Id("FORM"), U32(static_cast<uint32_t>(4 + 8 + conf_payload.size() + 8 + samples.size())), Id("KEPR"),
+      Chunk("CONF", conf_payload), Id("DATA"), U32(static_cast<uint32_t>(samples.size())), samples);
   const Bytes actual = file.Read();
   ASSERT_EQ(actual.size(), expected.size());
   EXPECT_EQ(actual, expected);
@@ -67,7 +68,8 @@ TEST_P(KeprGoldenTest, MatchesTheLayoutByteForByte) {
   EXPECT_EQ(conf % 2, 0u);
   EXPECT_EQ(Bytes(actual.begin() + 4, actual.begin() + 8), U32(static_cast<uint32_t>(actual.size() - 8)));
   EXPECT_EQ(Bytes(actual.begin() + 20 + conf, actual.begin() + 24 + conf), Id("DATA"));
-  EXPECT_EQ(Bytes(actual.begin() + 24 + conf, actual.begin() + 28 + conf), U32(static_cast<uint32_t>(samples.size())));
+  EXPECT_EQ(Bytes(actual.begin() + 24 + conf, actual.begin() + 28 + conf),
+            U32(static_cast<uint32_t>(samples.size())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, KeprGoldenTest,
@@ -125,8 +127,12 @@ TEST(KeprWriter, RefusesFormRecordsItCannotWrite) {
   close(fd);
 }
 
-int OddBody(int fd, void*) { return write(fd, "abc\0", 4) == 4 ? 3 : -4; }
-int FailingBody(int, void*) { return -9; }
+int OddBody(int fd, void*) {
+  return write(fd, "abc\0", 4) == 4 ? 3 : -4;
+}
+int FailingBody(int, void*) {
+  return -9;
+}
 
 TEST(KeprWriteChunk, ResultsAndCodes) {
   ScratchFile file;
@@ -250,7 +256,8 @@ TEST(KeprCodes, AreNegativeAndDistinct) {
   for (size_t i = 0; i < std::size(codes); ++i) {
     EXPECT_LT(codes[i].value, 0) << codes[i].symbol;
     EXPECT_GT(std::strlen(codes[i].text), 0u) << codes[i].symbol;
-    for (size_t j = i + 1; j < std::size(codes); ++j) EXPECT_NE(codes[i].value, codes[j].value) << codes[i].symbol;
+    for (size_t j = i + 1; j < std::size(codes); ++j)
+      EXPECT_NE(codes[i].value, codes[j].value) << codes[i].symbol;
   }
 }
 

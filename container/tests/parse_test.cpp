@@ -62,20 +62,19 @@ TEST_P(KeprParseTest, AcceptsOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, KeprParseTest,
     ::testing::Values(
-        ParseCase{"good", KeprFile(GoodForm()), 1, 2},
-        ParseCase{"no_chunks", KeprFile({}), 1, 0},
+        ParseCase{"good", KeprFile(GoodForm()), 1, 2}, ParseCase{"no_chunks", KeprFile({}), 1, 0},
         ParseCase{"list_first", Chunk("LIST", Concat(Id("KEPR"), GoodForm())), 0, -1},
         ParseCase{"cat_first", Chunk("CAT ", Concat(Id("KEPR"), GoodForm())), 0, -1},
         ParseCase{"unknown_form_type", Chunk("FORM", Concat(Id("AIFF"), GoodForm())), 0, -1},
-        ParseCase{"empty_file", {}, 0, -1},
-        ParseCase{"header_only", Concat(Id("FORM"), U32(4)), 0, -1},
+        ParseCase{"empty_file", {}, 0, -1}, ParseCase{"header_only", Concat(Id("FORM"), U32(4)), 0, -1},
         ParseCase{"form_length_below_4", Concat(Id("FORM"), U32(2), Id("KEPR")), 0, 0},
         ParseCase{"form_length_2_more", FormLengthOff(2), 0, 2},
         ParseCase{"form_length_2_less", FormLengthOff(-2), 0, 2},
         ParseCase{"form_length_huge", FormLengthOff(0x7FFFFFF0), 0, 2},
         ParseCase{"unknown_chunk_in_form", KeprFile(Concat(Chunk("JUNK", Text("abc")), GoodForm())), 1, 2},
         ParseCase{"unknown_chunk_in_chan",
-                  WithChannel(Concat(Chunk("NAME", Text("A")), Chunk("XYZZ", Text("odd")), Chunk("EU  ", Text("V")))),
+                  WithChannel(Concat(Chunk("NAME", Text("A")), Chunk("XYZZ", Text("odd")),
+                                     Chunk("EU  ", Text("V")))),
                   1, 1},
         ParseCase{"odd_data_without_pad_at_the_end",
                   Concat(Id("FORM"), U32(4 + 8 + 3), Id("KEPR"), Id("DATA"), U32(3), Text("abc")), 1, 0}),
@@ -88,14 +87,13 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"channels_129", ChannelsFile(129), 0, 128},
         ParseCase{"channels_1000", ChannelsFile(1000), 0, 128},
         ParseCase{"text_longer_than_its_slot",
-                  WithChannel(Concat(Chunk("NAME", Text(std::string(200, 'n'))), Chunk("EU  ", Text("V")))), 1, 1},
+                  WithChannel(Concat(Chunk("NAME", Text(std::string(200, 'n'))), Chunk("EU  ", Text("V")))),
+                  1, 1},
         ParseCase{"number_of_4_bytes", WithChannel(Chunk("CPV ", U32(1))), 0, 1},
         ParseCase{"number_of_16_bytes", WithChannel(Chunk("GFAC", Concat(F64(1), F64(2)))), 0, 1},
         ParseCase{"number_of_0_bytes", WithChannel(Chunk("ZO  ", {})), 0, 1},
-        ParseCase{"time_of_8_bytes",
-                  KeprFile(Chunk("CONF", Chunk("TIME", F64(1)))), 0, 0},
-        ParseCase{"clock_of_2_bytes",
-                  KeprFile(Chunk("CONF", Chunk("CLKR", U16(1)))), 0, 0}),
+        ParseCase{"time_of_8_bytes", KeprFile(Chunk("CONF", Chunk("TIME", F64(1)))), 0, 0},
+        ParseCase{"clock_of_2_bytes", KeprFile(Chunk("CONF", Chunk("CLKR", U16(1)))), 0, 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Lengths that run past their container or the file.
@@ -103,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lengths, KeprParseTest,
     ::testing::Values(
         ParseCase{"chunk_past_its_container",
-                  WithChannel(Concat(Chunk("NAME", Text("A")), ChunkClaiming("EU  ", 400, Text("VV")))), 0, 1},
+                  WithChannel(Concat(Chunk("NAME", Text("A")), ChunkClaiming("EU  ", 400, Text("VV")))), 0,
+                  1},
         ParseCase{"conf_past_the_form",
                   KeprFile(Concat(ChunkClaiming("CONF", 5000, ConfPayload(TwoChannels(), 1, 2)))), 0, 0},
         ParseCase{"data_past_the_file",
@@ -147,7 +146,8 @@ TEST(KeprParse, FillsTheResultFromTheChunks) {
 
 TEST(KeprParse, UnknownChunkIsReportedAndSkipped) {
   ScratchFile file;
-  file.Write(WithChannel(Concat(Chunk("NAME", Text("A")), Chunk("XYZZ", Text("odd")), Chunk("EU  ", Text("V")))));
+  file.Write(
+      WithChannel(Concat(Chunk("NAME", Text("A")), Chunk("XYZZ", Text("odd")), Chunk("EU  ", Text("V")))));
   Parsed parsed;
   ::testing::internal::CaptureStdout();
   ParseFile(file.path(), &parsed);

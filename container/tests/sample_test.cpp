@@ -36,15 +36,15 @@ TEST_F(KeprSetSampleTest, ReadsWholeSetsOfTheDataPayload) {
     size_t first_byte;  // offset in the DATA payload when rc is 1
   };
   const Case cases[] = {
-      {0, 1, 0}, {3, 1, 12}, {3.7, 1, 12}, {249, 1, 996},  // the last whole set
-      {250, 0, 0}, {1e12, 0, 0}, {-1, 0, 0}, {-0.5, 0, 0},
-      {NAN, 0, 0}, {INFINITY, 0, 0},
+      {0, 1, 0},   {3, 1, 12},   {3.7, 1, 12}, {249, 1, 996},  // the last whole set
+      {250, 0, 0}, {1e12, 0, 0}, {-1, 0, 0},   {-0.5, 0, 0},  {NAN, 0, 0}, {INFINITY, 0, 0},
   };
   for (const Case& c : cases) {
     uint8_t buffer[6] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
     EXPECT_EQ(KEPRSetSample(c.index, &parsed_.file, buffer), c.rc) << "index " << c.index;
     if (c.rc == 1) {
-      EXPECT_EQ(Bytes(buffer, buffer + 4), Bytes(samples_.begin() + c.first_byte, samples_.begin() + c.first_byte + 4))
+      EXPECT_EQ(Bytes(buffer, buffer + 4),
+                Bytes(samples_.begin() + c.first_byte, samples_.begin() + c.first_byte + 4))
           << "index " << c.index;
     }
     EXPECT_EQ(buffer[4], 0xAA) << "only one set is written";

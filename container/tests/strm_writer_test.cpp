@@ -32,7 +32,8 @@ class StrmTest : public ::testing::Test {
     STRMForm form{250.0, 77, 2, 9, channels_};
     const int fd = KEPRCreateFile(file_.path());
     EXPECT_GT(KEPRWriteChunk(fd, KEPR_ID_FORM, STRMWriteForm, &form), 0);
-    return STRMCloseWriteFile(fd, Block(data_file_, data), Block(poll_file_, poll), Block(event_file_, events));
+    return STRMCloseWriteFile(fd, Block(data_file_, data), Block(poll_file_, poll),
+                              Block(event_file_, events));
   }
 
   static int Block(const ScratchFile& file, const Bytes& bytes) {
@@ -42,10 +43,10 @@ class StrmTest : public ::testing::Test {
   }
 
   Bytes ExpectedConf() const {
-    const Bytes chan0 = Concat(Chunk("NAME", Text("Speed")), Chunk("EU  ", Text("rpm")), Chunk("XFRM", U16(3)),
-                               Chunk("PRCS", Concat(Chunk("PREC", F64(0.5)), Chunk("PREC", F64(0.25)),
-                                                    Chunk("PREC", F64(-1)))),
-                               Chunk("POCS", Concat(Chunk("POSC", F64(10)), Chunk("POSC", F64(20)))));
+    const Bytes chan0 = Concat(
+        Chunk("NAME", Text("Speed")), Chunk("EU  ", Text("rpm")), Chunk("XFRM", U16(3)),
+        Chunk("PRCS", Concat(Chunk("PREC", F64(0.5)), Chunk("PREC", F64(0.25)), Chunk("PREC", F64(-1)))),
+        Chunk("POCS", Concat(Chunk("POSC", F64(10)), Chunk("POSC", F64(20)))));
     const Bytes chan1 = Concat(Chunk("NAME", Text("Valve")), Chunk("EU  ", {}), Chunk("XFRM", U16(0x1234)),
                                Chunk("PRCS", {}), Chunk("POCS", {}));
     return Chunk("CONF", Concat(Chunk("CHNS", Concat(Chunk("CHAN", chan0), Chunk("CHAN", chan1))),
@@ -60,11 +61,11 @@ class StrmTest : public ::testing::Test {
 
 TEST_F(StrmTest, WritesTheGoldenLayout) {
   const Bytes data = Text("odd");  // 3 bytes: padded
-  const Bytes poll(600, 0x11);      // more than one 512-byte block
+  const Bytes poll(600, 0x11);     // more than one 512-byte block
   const Bytes events = Text("ev");
   ASSERT_EQ(WriteStrm(data, poll, events), 0);
-  const Bytes expected = Chunk("FORM", Concat(Id("STRM"), ExpectedConf(), Chunk("DATA", data), Chunk("POLL", poll),
-                                              Chunk("EVNT", events)));
+  const Bytes expected = Chunk("FORM", Concat(Id("STRM"), ExpectedConf(), Chunk("DATA", data),
+                                              Chunk("POLL", poll), Chunk("EVNT", events)));
   EXPECT_EQ(file_.Read(), expected);
 }
 

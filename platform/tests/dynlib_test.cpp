@@ -47,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{"empty", "", false}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(LoadLibraryFile, NullNameLoadsNothing) { EXPECT_EQ(LoadLibraryFile(nullptr), nullptr); }
+TEST(LoadLibraryFile, NullNameLoadsNothing) {
+  EXPECT_EQ(LoadLibraryFile(nullptr), nullptr);
+}
 
 TEST(LoadLibraryFile, FailureLeavesAMessage) {
   LastLoadError();  // clear what an earlier call left

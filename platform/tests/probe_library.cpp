@@ -4,6 +4,10 @@
 
 #define PROBE_EXPORT __attribute__((visibility("default")))
 
-extern "C" PROBE_EXPORT int orvtest_probe_answer() { return 42; }
+extern "C" PROBE_EXPORT int orvtest_probe_answer() {
+  return 42;
+}
 
-extern "C" PROBE_EXPORT int orvtest_probe_pid() { return static_cast<int>(getpid()); }
+extern "C" PROBE_EXPORT int orvtest_probe_pid() {
+  return static_cast<int>(getpid());
+}

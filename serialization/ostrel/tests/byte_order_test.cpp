@@ -28,17 +28,16 @@ TEST_P(ZorqMemcpytTest, CopiesInTheGivenOrder) {
   for (size_t i = c.expected.size(); i < dst.size(); ++i) EXPECT_EQ(dst[i], 0xEE) << "byte " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, ZorqMemcpytTest,
-    ::testing::Values(OrderCase{"host_order_1", 1, 4, {0x01, 0x02, 0x03, 0x04}},
-                      OrderCase{"reversed_order_2", 2, 4, {0x04, 0x03, 0x02, 0x01}},
-                      OrderCase{"order_0_reverses", 0, 4, {0x04, 0x03, 0x02, 0x01}},
-                      OrderCase{"order_7_reverses", 7, 4, {0x04, 0x03, 0x02, 0x01}},
-                      OrderCase{"two_bytes_reversed", 2, 2, {0x02, 0x01}},
-                      OrderCase{"one_byte", 2, 1, {0x01}},
-                      OrderCase{"count_0_copies_nothing", 2, 0, {}},
-                      OrderCase{"count_minus_1_copies_nothing", 1, -1, {}}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Orders, ZorqMemcpytTest,
+                         ::testing::Values(OrderCase{"host_order_1", 1, 4, {0x01, 0x02, 0x03, 0x04}},
+                                           OrderCase{"reversed_order_2", 2, 4, {0x04, 0x03, 0x02, 0x01}},
+                                           OrderCase{"order_0_reverses", 0, 4, {0x04, 0x03, 0x02, 0x01}},
+                                           OrderCase{"order_7_reverses", 7, 4, {0x04, 0x03, 0x02, 0x01}},
+                                           OrderCase{"two_bytes_reversed", 2, 2, {0x02, 0x01}},
+                                           OrderCase{"one_byte", 2, 1, {0x01}},
+                                           OrderCase{"count_0_copies_nothing", 2, 0, {}},
+                                           OrderCase{"count_minus_1_copies_nothing", 1, -1, {}}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ZorqMemcpy, ReversesAllEightBytes) {
   const std::array<uint8_t, 8> src = {1, 2, 3, 4, 5, 6, 7, 8};

@@ -32,8 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
     Names, LibLoaderTest,
     ::testing::Values(LoaderCase{"sibling", "orvtest_ostrel_probe", true},
                       LoaderCase{"itself", "ostrel", true},
-                      LoaderCase{"missing", "orvtest_no_such_library", false},
-                      LoaderCase{"empty", "", false},
+                      LoaderCase{"missing", "orvtest_no_such_library", false}, LoaderCase{"empty", "", false},
                       LoaderCase{"with_extension", "orvtest_ostrel_probe.so", false},
                       LoaderCase{"longest_59", kLongest, true},
                       // A library of this name exists too: the name is refused, not cut to 59.
@@ -41,8 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
                       LoaderCase{"very_long_200", std::string(200, 'z'), false}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(LibLoader, NullNameGivesNull) { EXPECT_EQ(LibLoader(nullptr), nullptr); }
+TEST(LibLoader, NullNameGivesNull) {
+  EXPECT_EQ(LibLoader(nullptr), nullptr);
+}
 
-TEST(LibLoader, LongestNameIsFiftyNineCharacters) { EXPECT_EQ(kLongest.size(), size_t{OSTREL_NAME_MAX}); }
+TEST(LibLoader, LongestNameIsFiftyNineCharacters) {
+  EXPECT_EQ(kLongest.size(), size_t{OSTREL_NAME_MAX});
+}
 
 }  // namespace

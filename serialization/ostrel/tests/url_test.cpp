@@ -18,7 +18,9 @@ struct UrlCase {
   uint16_t port = 0;
 };
 
-std::string Repeat(char c, size_t n) { return std::string(n, c); }
+std::string Repeat(char c, size_t n) {
+  return std::string(n, c);
+}
 
 class DecodeUrlTest : public ::testing::TestWithParam<UrlCase> {};
 
@@ -44,14 +46,14 @@ const std::string k127 = Repeat('h', 127);
 
 INSTANTIATE_TEST_SUITE_P(
     ProductUrls, DecodeUrlTest,
-    ::testing::Values(
-        UrlCase{"data_sets", "calnest://DataSets", 0, "calnest", "DataSets", "", "", 0},
-        UrlCase{"data_points", "calnest://DataPoints", 0, "calnest", "DataPoints", "", "", 0},
-        UrlCase{"scheme_only", "markal://", 0, "markal", "", "", "", 0},
-        UrlCase{"sensor_file", "drover:///opt/orvela/program_files/sensor.xml?mode=\"r+\"", 0, "drover", "",
-                "/opt/orvela/program_files/sensor.xml", "?mode=\"r+\"", 0},
-        UrlCase{"relative_file", "drover://s.xml", 0, "drover", "s.xml", "", "", 0},
-        UrlCase{"host_and_path", "drover://host/dir/file.xml", 0, "drover", "host", "/dir/file.xml", "", 0}),
+    ::testing::Values(UrlCase{"data_sets", "calnest://DataSets", 0, "calnest", "DataSets", "", "", 0},
+                      UrlCase{"data_points", "calnest://DataPoints", 0, "calnest", "DataPoints", "", "", 0},
+                      UrlCase{"scheme_only", "markal://", 0, "markal", "", "", "", 0},
+                      UrlCase{"sensor_file", "drover:///opt/orvela/program_files/sensor.xml?mode=\"r+\"", 0,
+                              "drover", "", "/opt/orvela/program_files/sensor.xml", "?mode=\"r+\"", 0},
+                      UrlCase{"relative_file", "drover://s.xml", 0, "drover", "s.xml", "", "", 0},
+                      UrlCase{"host_and_path", "drover://host/dir/file.xml", 0, "drover", "host",
+                              "/dir/file.xml", "", 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -59,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UrlCase{"port", "http://example.com:8080/a/b", 0, "http", "example.com", "/a/b", "", 8080},
         UrlCase{"port_max", "http://h:65535", 0, "http", "h", "", "", 65535},
-        UrlCase{"port_too_big", "http://h:65536/", -1},
-        UrlCase{"port_not_a_number", "http://h:8o/", -1},
+        UrlCase{"port_too_big", "http://h:65536/", -1}, UrlCase{"port_not_a_number", "http://h:8o/", -1},
         UrlCase{"port_empty", "http://h:/p", -1},
         UrlCase{"fragment", "http://h/p#top", 0, "http", "h", "/p", "#top", 0},
         UrlCase{"query_then_fragment", "http://h/p?a=1#b", 0, "http", "h", "/p", "?a=1#b", 0},
@@ -69,11 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"escape_41_is_A", "x://h%41st/p%41th?%41", 0, "x", "hAst", "/pAth", "?A", 0},
         UrlCase{"escape_lower_hex", "x://%2fdir%2Fx", 0, "x", "/dir/x", "", "", 0},
         UrlCase{"incomplete_escape_kept", "x://h/p%4", 0, "x", "h", "/p%4", "", 0},
-        UrlCase{"escape_of_nul_refused", "x://h/p%00", -1},
-        UrlCase{"no_separator", "calnest:DataSets", -1},
-        UrlCase{"no_scheme", "://host", -1},
-        UrlCase{"plain_text", "DataSets", -1},
-        UrlCase{"empty", "", -1},
+        UrlCase{"escape_of_nul_refused", "x://h/p%00", -1}, UrlCase{"no_separator", "calnest:DataSets", -1},
+        UrlCase{"no_scheme", "://host", -1}, UrlCase{"plain_text", "DataSets", -1}, UrlCase{"empty", "", -1},
         UrlCase{"bad_scheme_character", "cal nest://x", -1},
         UrlCase{"scheme_punctuation", "a+b-c.d://x", 0, "a+b-c.d", "x", "", "", 0}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -92,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"extra_128", "x://h?" + Repeat('e', 127), -1},
         UrlCase{"very_long_path", "x://h/" + Repeat('p', 5000), -1},
         // The limits apply to the decoded text: 130 characters that decode to 127.
-        UrlCase{"escapes_decoded_within_limit", "x://" + Repeat('h', 126) + "%41", 0, "x", Repeat('h', 126) + "A",
-                "", "", 0}),
+        UrlCase{"escapes_decoded_within_limit", "x://" + Repeat('h', 126) + "%41", 0, "x",
+                Repeat('h', 126) + "A", "", "", 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(DecodeUrl, NullArgumentsAreRefused) {

@@ -19,8 +19,8 @@ struct InitCase {
   const char* label;
   std::string url;
   int rc;
-  bool creates;       // init stores an object in out
-  bool module_set;    // DBFInit writes the plug-in's module into it
+  bool creates;     // init stores an object in out
+  bool module_set;  // DBFInit writes the plug-in's module into it
   const char* plugin;
 };
 

@@ -12,8 +12,8 @@
 
 typedef struct TestPluginObject {
   void* module;
-  void* parent;          /* the parent DBFInit passed */
-  char host[128];        /* the host of the URL init saw */
+  void* parent;   /* the parent DBFInit passed */
+  char host[128]; /* the host of the URL init saw */
   int close_calls;
 } TestPluginObject;
 
