@@ -18,6 +18,9 @@ class HeaderText {
  public:
   explicit HeaderText(std::FILE* stream) : stream_(stream) {}
 
+  void Item(const char* text) {
+    if (!failed_ && std::fputs(text, stream_) < 0) failed_ = true;
+  }
   template <typename... Args>
   void Item(const char* format, Args... args) {
     if (failed_) return;
