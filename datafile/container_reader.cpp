@@ -17,16 +17,9 @@ namespace orvela::tavio {
 
 namespace {
 
-// The read handle KEPRSetSample expects: the file handle, then the parse
-// result.  The reader keeps it in the cursor for as long as the file is open.
-struct ContainerReadHandle {
-  KEPRReadHandle handle;
-  bool parsed = false;  // KEPRParse ran: the descriptors belong to us
-};
-
-using OpenFn = int (*)(const char*, int);
-using ParseFn = int (*)(int, KEPRParsed*);
-using CloseFn = int (*)(int);
+using OpenFn = decltype(&KEPROpenFile);
+using ParseFn = decltype(&KEPRParse);
+using CloseFn = decltype(&KEPRCloseReadFile);
 
 // Channel descriptor texts are 32-byte slots; a damaged container may leave a
 // slot without its NUL, so they are copied by bounded length.
@@ -176,21 +169,22 @@ int OpenContainer(const char* path, DataFileContext& ctx) {
   const auto open_file = KeprFunctionAs<OpenFn>("KEPROpenFile");
   const auto parse = KeprFunctionAs<ParseFn>("KEPRParse");
   if (open_file == nullptr || parse == nullptr) return TAVIO_E_FILE;
-  auto read = std::make_unique<ContainerReadHandle>();
-  std::memset(&read->handle, 0, sizeof read->handle);
-  read->handle.handle = open_file(path, 0);
-  if (read->handle.handle < 0) return TAVIO_E_FILE;
-  ctx.cursor.kepr_parse = read.get();
-  ctx.cursor.kepr_handle = read->handle.handle;
-  ContainerReadHandle* handle = read.release();
-  const int parsed = parse(handle->handle.handle, &handle->handle.result);
-  handle->parsed = true;
+  // The read handle KEPRSetSample expects (the file handle, then the parse
+  // result) stays in the cursor for as long as the file is open.
+  auto read = std::make_unique<KEPRReadHandle>();
+  std::memset(read.get(), 0, sizeof *read);
+  read->handle = open_file(path, 0);
+  if (read->handle < 0) return TAVIO_E_FILE;
+  ctx.cursor.kepr_handle = read->handle;
+  KEPRReadHandle* handle = read.release();
+  ctx.cursor.kepr_parse = handle;
+  const int parsed = parse(handle->handle, &handle->result);
   // A "STRM" stream recording parses too, but is not a data file.
-  if (parsed != 1 || handle->handle.result.formType != KEPR_FORM_KEPR) {
+  if (parsed != 1 || handle->result.formType != KEPR_FORM_KEPR) {
     CloseContainer(ctx);
     return TAVIO_E_FILE;
   }
-  const int rc = FillDescription(ctx, handle->handle.result.kepr, FileSize(path));
+  const int rc = FillDescription(ctx, handle->result.kepr, FileSize(path));
   if (rc != 0) CloseContainer(ctx);
   return rc;
 }
@@ -204,17 +198,17 @@ int OpenContainer(const char* path, DataFileContext& ctx) {
  *   Clears the cursor's container fields.
  */
 int CloseContainer(DataFileContext& ctx) {
-  auto* handle = static_cast<ContainerReadHandle*>(ctx.cursor.kepr_parse);
-  if (handle == nullptr) return 0;
+  std::unique_ptr<KEPRReadHandle> owned(static_cast<KEPRReadHandle*>(ctx.cursor.kepr_parse));
+  if (owned == nullptr) return 0;
   int rc = TAVIO_E_CLOSE;
   const auto close_file = KeprFunctionAs<CloseFn>("KEPRCloseReadFile");
-  if (close_file != nullptr && close_file(handle->handle.handle) != 0) rc = 0;
-  // The parse result's descriptors belong to the reader once parsed.
-  std::unique_ptr<ContainerReadHandle> owned(handle);
-  KEPRParsed& result = owned->handle.result;
-  if (owned->parsed && result.formType == KEPR_FORM_KEPR) {
+  if (close_file != nullptr && close_file(owned->handle) != 0) rc = 0;
+  // The parse result's descriptors belong to the reader once parsed (a
+  // result KEPRParse never set up is still zero-filled).
+  KEPRParsed& result = owned->result;
+  if (result.formType == KEPR_FORM_KEPR) {
     std::free(result.kepr.channels);
-  } else if (owned->parsed && result.formType == KEPR_FORM_STRM && result.strm.channels != nullptr) {
+  } else if (result.formType == KEPR_FORM_STRM && result.strm.channels != nullptr) {
     for (int i = 0; i < KEPR_MAX_CHANNELS; ++i) {
       std::free(result.strm.channels[i].precisions);
       std::free(result.strm.channels[i].positions);

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include "bcd_stamp.h"
+#include "kepr.h"
 #include "kepr_library.h"
 #include "read_internal.h"
 #include "tavio.h"
@@ -98,13 +99,13 @@ int PositionInFile(DataFileContext& ctx, double k) {
  */
 int PositionInContainer(DataFileContext& ctx, double k) {
   ReadCursor& c = ctx.cursor;
-  using SetSampleFn = int (*)(double, void*, void*);
+  using SetSampleFn = decltype(&KEPRSetSample);
   const auto set_sample = KeprFunctionAs<SetSampleFn>("KEPRSetSample");
   if (set_sample == nullptr) return TAVIO_E_CLOSE;
   // Indices the container's 32-bit positions cannot reach, and negative or
   // undefined ones, are refused before the library sees them.
   if (!(k >= 0.0) || !(k < ctx.cursor.sample_count) || c.kepr_parse == nullptr) return TAVIO_E_POSITION;
-  if (set_sample(k, c.kepr_parse, ctx.buffer.data()) != 1) return TAVIO_E_POSITION;
+  if (set_sample(k, static_cast<const KEPRReadHandle*>(c.kepr_parse), ctx.buffer.data()) != 1) return TAVIO_E_POSITION;
   c.current_index = k;
   c.index_in_scan = 0;
   c.byte_position = WordPosition(ctx, c.current_channel);

@@ -46,21 +46,21 @@ TEST_F(ReadPositionTest, WhatTheFileDoesNotHoldReadsAsZero) {
   struct Case {
     double k;
     int ch;
-    double expected;
+    int expected;
   };
   const Case cases[] = {
       {5, 2, TestWord(5, 1)},
       {8, 1, TestWord(8, 0)},  // the short block's bytes are there
       {8, 2, TestWord(8, 1)},
       {9, 1, TestWord(9, 0)},
-      {9, 2, 0.0},  // beyond the short block: not the previous block's word
-      {11, 1, 0.0},
-      {100, 1, 0.0},
-      {1e300, 2, 0.0},
-      {-1, 1, 0.0},
-      {-4.5, 2, 0.0},
-      {std::numeric_limits<double>::quiet_NaN(), 1, 0.0},
-      {std::numeric_limits<double>::infinity(), 1, 0.0},
+      {9, 2, 0},  // beyond the short block: not the previous block's word
+      {11, 1, 0},
+      {100, 1, 0},
+      {1e300, 2, 0},
+      {-1, 1, 0},
+      {-4.5, 2, 0},
+      {std::numeric_limits<double>::quiet_NaN(), 1, 0},
+      {std::numeric_limits<double>::infinity(), 1, 0},
       {2, 1, TestWord(2, 0)},
   };
   for (const Case& c : cases) EXPECT_EQ(Sample(0, c.k, c.ch), c.expected) << c.k << "/" << c.ch;
