@@ -5,6 +5,8 @@
 
 namespace orvela::platform {
 
-bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
+bool SetEnvironmentValue(const char* name, const char* value) {
+  return setenv(name, value, 1) == 0;
+}
 
 }  // namespace orvela::platform

@@ -1,9 +1,9 @@
 // Setting and replacing environment values.
+#include "environment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-#include "environment.h"
 
 namespace orvela::platform {
 namespace {

@@ -1,6 +1,7 @@
 // Access checks on a file of ours, a missing file and a read-only file.
-#include <gtest/gtest.h>
+#include "file_access.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <string>
 
-#include "file_access.h"
 #include "message_box.h"
 
 namespace orvela::platform {
@@ -31,12 +31,9 @@ TEST(FileAccess, Modes) {
     int mode;
     bool allowed;
   } cases[] = {
-      {writable, kAccessExists, true},
-      {writable, kAccessRead | kAccessWrite, true},
-      {writable, kAccessExecute, false},
-      {read_only, kAccessRead, true},
-      {read_only, kAccessWrite, root},
-      {dir + "/orv_access_missing.txt", kAccessExists, false},
+      {writable, kAccessExists, true},   {writable, kAccessRead | kAccessWrite, true},
+      {writable, kAccessExecute, false}, {read_only, kAccessRead, true},
+      {read_only, kAccessWrite, root},   {dir + "/orv_access_missing.txt", kAccessExists, false},
   };
   for (const Case& c : cases) {
     errno = 0;

@@ -61,8 +61,10 @@ int OutputProc(ClientData /*instance*/, const char* /*buffer*/, int /*count*/, i
 int SeekProc(ClientData instance, long offset, int mode, int* /*error_code*/) {
   auto* in = static_cast<Instance*>(instance);
   long long base = 0;
-  if (mode == SEEK_CUR) base = in->position;
-  else if (mode == SEEK_END) base = in->size;
+  if (mode == SEEK_CUR)
+    base = in->position;
+  else if (mode == SEEK_END)
+    base = in->size;
   // Clamp in 64 bits first so that no offset can overflow the 32-bit position.
   long long target = base + std::clamp<long long>(offset, -(1LL << 40), 1LL << 40);
   target = std::clamp<long long>(target, 0, in->size);
@@ -77,16 +79,10 @@ int GetHandleProc(ClientData /*instance*/, int /*direction*/, ClientData* /*hand
 }
 
 const Tcl_ChannelType kBuiltinChannelType = {
-    "builtin",
-    TCL_CHANNEL_VERSION_5,
-    CloseProc,
-    InputProc,
-    OutputProc,
-    SeekProc,
+    "builtin", TCL_CHANNEL_VERSION_5, CloseProc, InputProc, OutputProc, SeekProc,
     nullptr,  // set option
     nullptr,  // get option
-    WatchProc,
-    GetHandleProc,
+    WatchProc, GetHandleProc,
     nullptr,  // close2
     nullptr,  // block mode
     nullptr,  // flush

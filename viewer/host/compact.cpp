@@ -19,7 +19,9 @@ bool EndsInContinuation(std::string_view line) {
   return n % 2 == 1;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Follows double-quoted words through one line.  A quote opens a word only at
 // a word start (line start, after a blank, ";" or "["); inside the word a
@@ -66,7 +68,8 @@ std::string CompactScript(std::string_view script) {
     const std::string_view line = script.substr(start, end - start);
     start = end + 1;
     // The content without a carriage return that precedes the line break.
-    const std::string_view body = !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+    const std::string_view body =
+        !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
     size_t indent = 0;
     while (indent < body.size() && IsBlank(body[indent])) ++indent;
     const std::string_view stripped = line.substr(indent);

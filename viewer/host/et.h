@@ -65,20 +65,21 @@ int Et_FormatCore(Et_Sink* sink, void* state, const char* format, va_list ap);
 /* Formats into a new text.
  * Returns a NUL-terminated text from Tcl_Alloc (never NULL); the caller
  * releases it with Tcl_Free.  A format ending in a lone "%" gives the text
- * produced before it. */
+ * produced before it; a NULL format an empty text. */
 char* Et_FormatAlloc(const char* format, ...);
 
 /* Formats a script and evaluates it in `interp` at the current level.  When the
  * Tcl variable Et_EvalTrace is true, writes the script and a line break to
  * standard output before, and "%d %s\n" (code, result) after.
- * Returns the Tcl return code of the evaluation. */
+ * Returns the Tcl return code of the evaluation, or TCL_ERROR (nothing
+ * evaluated) when interp or format is NULL. */
 int Et_EvalF(Tcl_Interp* interp, const char* format, ...);
 
 /* As Et_EvalF, but the script is evaluated at global level. */
 int Et_EvalAtGlobalF(Tcl_Interp* interp, const char* format, ...);
 
 /* Formats into a Tcl_DString and makes it the result of `interp` (the string's
- * memory is handed over).  Returns nothing; the result is set in every case. */
+ * memory is handed over).  Does nothing when interp or format is NULL. */
 void Et_SetResultF(Tcl_Interp* interp, const char* format, ...);
 
 /* Registers `size` bytes at `data` (followed by a NUL byte, which the caller

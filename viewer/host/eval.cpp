@@ -51,7 +51,7 @@ void GrowingSink(void* state, const char* chars, int count) {
 
 char* FormatAllocV(const char* format, va_list ap) {
   Growing g;
-  Et_FormatCore(GrowingSink, &g, format, ap);
+  if (format != nullptr) Et_FormatCore(GrowingSink, &g, format, ap);
   char* result = Tcl_Alloc(static_cast<unsigned>(g.length + 1));
   std::memcpy(result, g.text, static_cast<size_t>(g.length));
   result[g.length] = '\0';
@@ -67,11 +67,13 @@ void DStringSink(void* state, const char* chars, int count) {
  * EvalFormatted --
  *	Formats a script and evaluates it, tracing when Et_EvalTrace is set.
  * Results:
- *	The Tcl return code of the evaluation.
+ *	The Tcl return code of the evaluation; TCL_ERROR without an
+ *	interpreter or format.
  * Side effects:
  *	Whatever the script does; trace lines on standard output.
  */
 int EvalFormatted(Tcl_Interp* interp, int flags, const char* format, va_list ap) {
+  if (interp == nullptr || format == nullptr) return TCL_ERROR;  // no interpreter yet: nothing to run
   char* script = FormatAllocV(format, ap);
   if (trendel::host::eval_trace) {
     std::fputs(script, stdout);
@@ -114,6 +116,7 @@ extern "C" int Et_EvalAtGlobalF(Tcl_Interp* interp, const char* format, ...) {
 }
 
 extern "C" void Et_SetResultF(Tcl_Interp* interp, const char* format, ...) {
+  if (interp == nullptr || format == nullptr) return;
   Tcl_DString text;
   Tcl_DStringInit(&text);
   va_list ap;

@@ -77,7 +77,9 @@ void PutPadded(Output& out, const Spec& spec, const char* body, int n) {
 
 // Zero fill applies only to right-justified numbers: with "-" or "=" the
 // width is filled with blanks as for any other conversion.
-bool ZeroFills(const Spec& spec) { return spec.zero && !spec.left && !spec.centre; }
+bool ZeroFills(const Spec& spec) {
+  return spec.zero && !spec.left && !spec.centre;
+}
 
 // Puts a number made of a sign or prefix, then digits, honouring zero fill.
 void PutNumber(Output& out, const Spec& spec, const std::string& prefix, const std::string& digits) {
@@ -102,10 +104,14 @@ const char* OrdinalSuffix(unsigned long long value) {
   const unsigned last_two = value % 100;
   if (last_two >= 11 && last_two <= 13) return "th";
   switch (value % 10) {
-    case 1: return "st";
-    case 2: return "nd";
-    case 3: return "rd";
-    default: return "th";
+    case 1:
+      return "st";
+    case 2:
+      return "nd";
+    case 3:
+      return "rd";
+    default:
+      return "th";
   }
 }
 
@@ -119,8 +125,10 @@ void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) 
       prefix = "-";
       magnitude = 0ULL - static_cast<unsigned long long>(value);
     } else {
-      if (spec.plus) prefix = "+";
-      else if (spec.blank) prefix = " ";
+      if (spec.plus)
+        prefix = "+";
+      else if (spec.blank)
+        prefix = " ";
       magnitude = static_cast<unsigned long long>(value);
     }
   } else {
@@ -130,14 +138,21 @@ void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) 
 
   unsigned base = 10;
   switch (conversion) {
-    case 'o': base = 8; break;
-    case 'x': case 'X': base = 16; break;
-    case 'b': base = 2; break;
-    default: break;
+    case 'o':
+      base = 8;
+      break;
+    case 'x':
+    case 'X':
+      base = 16;
+      break;
+    case 'b':
+      base = 2;
+      break;
+    default:
+      break;
   }
   std::string digits = Digits(magnitude, base, conversion == 'X');
-  if (spec.precision > static_cast<int>(digits.size()))
-    digits.insert(0, spec.precision - digits.size(), '0');
+  if (spec.precision > static_cast<int>(digits.size())) digits.insert(0, spec.precision - digits.size(), '0');
 
   if (spec.alternate) {
     if (conversion == 'o') {
@@ -216,9 +231,12 @@ void FormatDouble(Output& out, const Spec& spec, char conversion, va_list& ap) {
   }
   const int precision = spec.precision < 0 ? 6 : spec.precision;
   std::string prefix;
-  if (std::signbit(value) && value != 0.0) prefix = "-";
-  else if (spec.plus) prefix = "+";
-  else if (spec.blank) prefix = " ";
+  if (std::signbit(value) && value != 0.0)
+    prefix = "-";
+  else if (spec.plus)
+    prefix = "+";
+  else if (spec.blank)
+    prefix = " ";
   const double magnitude = std::fabs(value);
 
   // The widest printed double: 309 integer digits, a point, 960 decimals.
@@ -260,12 +278,23 @@ int EscapeInto(const char* text, char* out) {
     const unsigned char c = *p;
     const char* named = nullptr;
     switch (c) {
-      case '\b': named = "\\b"; break;
-      case '\t': named = "\\t"; break;
-      case '\n': named = "\\n"; break;
-      case '\f': named = "\\f"; break;
-      case '\r': named = "\\r"; break;
-      default: break;
+      case '\b':
+        named = "\\b";
+        break;
+      case '\t':
+        named = "\\t";
+        break;
+      case '\n':
+        named = "\\n";
+        break;
+      case '\f':
+        named = "\\f";
+        break;
+      case '\r':
+        named = "\\r";
+        break;
+      default:
+        break;
     }
     if (named != nullptr) {
       out[n++] = named[0];
@@ -291,8 +320,8 @@ size_t EscapedLength(const char* text) {
   size_t n = 0;
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
     const unsigned char c = *p;
-    if (c == '\b' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '"' || c == '$' ||
-        c == '[' || c == ']' || c == '\\')
+    if (c == '\b' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '"' || c == '$' || c == '[' ||
+        c == ']' || c == '\\')
       n += 2;
     else if (c < 32 || c == '{' || c == '}' || c >= 127)
       n += 4;
@@ -357,13 +386,20 @@ extern "C" int Et_FormatCore(Et_Sink* sink, void* state, const char* format, va_
     ++p;
     Spec spec;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '+') spec.plus = true;
-      else if (*p == ' ') spec.blank = true;
-      else if (*p == '#') spec.alternate = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '=') spec.centre = true;
-      else break;
+      if (*p == '-')
+        spec.left = true;
+      else if (*p == '+')
+        spec.plus = true;
+      else if (*p == ' ')
+        spec.blank = true;
+      else if (*p == '#')
+        spec.alternate = true;
+      else if (*p == '0')
+        spec.zero = true;
+      else if (*p == '=')
+        spec.centre = true;
+      else
+        break;
     }
     if (*p == '*') {
       int width = va_arg(ap, int);
@@ -408,10 +444,22 @@ extern "C" int Et_FormatCore(Et_Sink* sink, void* state, const char* format, va_
     }
     ++p;
     switch (conversion) {
-      case 'd': case 'i': case 'u': case 'p': case 'o': case 'x': case 'X': case 'b': case 'r':
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'p':
+      case 'o':
+      case 'x':
+      case 'X':
+      case 'b':
+      case 'r':
         FormatInteger(out, spec, conversion, ap);
         break;
-      case 'f': case 'e': case 'E': case 'g': case 'G':
+      case 'f':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
         FormatDouble(out, spec, conversion, ap);
         break;
       case 's':

@@ -42,8 +42,10 @@ Tcl_Obj* SwapScriptName(Tcl_Interp* interp, Tcl_Obj* name) {
   Tcl_Obj* words[3] = {Tcl_NewStringObj("info", -1), Tcl_NewStringObj("script", -1), name};
   for (Tcl_Obj* w : words) Tcl_IncrRefCount(w);
   Tcl_Obj* previous = nullptr;
-  if (Tcl_EvalObjv(interp, 2, words, TCL_EVAL_GLOBAL) == TCL_OK) previous = Tcl_GetObjResult(interp);
-  else previous = Tcl_NewObj();
+  if (Tcl_EvalObjv(interp, 2, words, TCL_EVAL_GLOBAL) == TCL_OK)
+    previous = Tcl_GetObjResult(interp);
+  else
+    previous = Tcl_NewObj();
   Tcl_IncrRefCount(previous);
   Tcl_EvalObjv(interp, 3, words, TCL_EVAL_GLOBAL);
   for (Tcl_Obj* w : words) Tcl_DecrRefCount(w);

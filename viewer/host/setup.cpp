@@ -128,7 +128,8 @@ extern "C" int Et_SetupInterp(Tcl_Interp* interp) {
       Tcl_StaticPackage(interp, "Tk", Tk_Init, nullptr);
       Et_EvalAtGlobalF(interp, "set dir $tk_library;source $dir/tclIndex;unset dir");
       for (int i = 0; i < host::g_app_command_count; ++i)
-        Tcl_CreateCommand(interp, host::g_app_commands[i].name, host::g_app_commands[i].proc, nullptr, nullptr);
+        Tcl_CreateCommand(interp, host::g_app_commands[i].name, host::g_app_commands[i].proc, nullptr,
+                          nullptr);
       host::FinishInterp(interp);
       if (Et_EvalF(interp, "source \"%q\"", "gd.tcl") == TCL_OK) return TCL_OK;
     }

@@ -3,9 +3,9 @@
 #ifndef TRENDEL_SETUP_H
 #define TRENDEL_SETUP_H
 
-#include <string>
-
 #include <tcl.h>
+
+#include <string>
 
 namespace trendel::host {
 

@@ -11,7 +11,9 @@
 namespace trendel::host {
 namespace {
 
-std::string TclLib(const char* file) { return std::string(kTclLibraryDir) + "/" + file; }
+std::string TclLib(const char* file) {
+  return std::string(kTclLibraryDir) + "/" + file;
+}
 
 TEST(BuiltinIndex, Lookups) {
   const std::string init = TclLib("init.tcl");

@@ -1,11 +1,12 @@
 // Compaction of script text: what goes, what must stay, and that the
 // compacted libraries still parse as the originals do.
+#include "compact.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "builtin_index.h"
-#include "compact.h"
 #include "host_fixture.h"
 
 namespace trendel::host {
@@ -17,8 +18,10 @@ TEST(Compact, Lines) {
     const char* input;
     const char* expected;
   } cases[] = {
-      {"indentation and blanks", "proc f {} {\n    set a 1\n\n\tset b 2\n}\n", "proc f {} {\nset a 1\nset b 2\n}\n"},
-      {"comments", "# head\nset a 1\n    # inner\nset b 2 ;# tail stays\n", "set a 1\nset b 2 ;# tail stays\n"},
+      {"indentation and blanks", "proc f {} {\n    set a 1\n\n\tset b 2\n}\n",
+       "proc f {} {\nset a 1\nset b 2\n}\n"},
+      {"comments", "# head\nset a 1\n    # inner\nset b 2 ;# tail stays\n",
+       "set a 1\nset b 2 ;# tail stays\n"},
       {"comment with brace stays", "proc f {} {\n  # one {\n  # }\n}\n", "proc f {} {\n# one {\n# }\n}\n"},
       {"continued comment stays", "# a \\\nset hidden 1\nset b 2\n", "# a \\\nset hidden 1\nset b 2\n"},
       {"continuation keeps blank", "set a [list x \\\n\n]\n", "set a [list x \\\n\n]\n"},

@@ -70,7 +70,8 @@ TEST_F(HostCommands, SourceFromDiskAndErrors) {
       {"source -encoding utf-8 " + path, "yes"},
       {"source", "ERROR: wrong # args: should be \"source FILENAME\""},
       {"source a b", "ERROR: wrong # args: should be \"source FILENAME\""},
-      {"source /no/such/file.tcl", "ERROR: couldn't read file \"/no/such/file.tcl\": no such file or directory"},
+      {"source /no/such/file.tcl",
+       "ERROR: couldn't read file \"/no/such/file.tcl\": no such file or directory"},
       {"Et_NewBuiltinFile x", "ERROR: wrong # args: should be \"Et_NewBuiltinFile filename data\""},
       {"Et_NewBuiltinFile", "ERROR: wrong # args: should be \"Et_NewBuiltinFile filename data\""},
   };
@@ -131,7 +132,8 @@ TEST_F(HostCommands, VersionCheck) {
   EXPECT_FALSE(RequireTclInterface(interp_, "8.5"));
   EXPECT_FALSE(RequireTclInterface(interp_, "8.7"));
   EXPECT_FALSE(RequireTclInterface(interp_, "9.0"));
-  EXPECT_EQ(VersionMismatchMessage(interp_, "8.3"), "Tcl header version (8.3) does not match  Tcl library (8.6)");
+  EXPECT_EQ(VersionMismatchMessage(interp_, "8.3"),
+            "Tcl header version (8.3) does not match  Tcl library (8.6)");
 }
 
 using HostCommandsDeathTest = HostCommands;

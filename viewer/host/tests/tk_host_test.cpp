@@ -1,7 +1,6 @@
 // The host with Tk up (run under an X server): the message box, the
 // last-resort error reporter and the console script.
 #include <gtest/gtest.h>
-
 #include <tk.h>
 
 #include <string>
@@ -97,8 +96,9 @@ TEST_F(Console, HistoryAndEditing) {
   Submit("set a 1");
   Submit("set a 1");  // a repeat is not added again
   Submit("set b 2");
-  EXPECT_EQ(Eval("console:Recall .con.t -1; console:Recall .con.t -1; .con.t get {end - 1 lines linestart} end"),
-            "% set a 1\n");
+  EXPECT_EQ(
+      Eval("console:Recall .con.t -1; console:Recall .con.t -1; .con.t get {end - 1 lines linestart} end"),
+      "% set a 1\n");
   EXPECT_EQ(Eval("console:Recall .con.t 1; .con.t get {end - 1 lines linestart} end"), "% set b 2\n");
   // Moving and deleting never reach into the prompt.
   Eval(".con.t mark set insert [console:InputStart .con.t]");
