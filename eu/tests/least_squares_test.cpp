@@ -6,7 +6,16 @@
 
 #include "eu.h"
 
+extern "C" int EuFitLineFromC(double* c0, double* c1);
+
 namespace {
+
+TEST(LeastSquares, CallableFromC) {
+  double c0 = 0.0, c1 = 0.0;
+  EXPECT_EQ(EuFitLineFromC(&c0, &c1), 2);
+  EXPECT_EQ(c0, 1.0);
+  EXPECT_EQ(c1, 2.0);
+}
 
 TEST(LeastSquares, Fits) {
   struct Case {
