@@ -15,10 +15,27 @@ namespace {
 
 namespace platform = orvela::platform;
 
+// A rewrite collects this much before it hands the bytes to the transport:
+// the sensor file is written a line at a time.
+constexpr size_t kRewriteBuffer = 64 * 1024;
+
+// Hands the collected bytes of a rewrite to the transport.  Returns false
+// (and spoils the rewrite) when the transport takes fewer.
+bool FlushPending(Channel* c) {
+  if (c->pending_.empty()) return !c->write_failed_;
+  const int size = static_cast<int>(c->pending_.size());
+  if (c->write_(&c->handle_, c->pending_.data(), size) != size) c->write_failed_ = true;
+  c->pending_.clear();
+  return !c->write_failed_;
+}
+
 int Read(CommHandle* handle, void* buffer, int count) {
   Channel* c = ChannelOf(handle);
   if (c == nullptr || buffer == nullptr || count < 0) return COMM_E_ARGUMENT;
-  if (!c->memory_) return c->read_(handle, buffer, count);
+  if (!c->memory_) {
+    if (c->rewrite_ == Rewrite::kActive && !FlushPending(c)) return -1;
+    return c->read_(handle, buffer, count);
+  }
   if (c->at_ >= c->bytes_.size()) return COMM_E_END;
   const size_t n = std::min(static_cast<size_t>(count), c->bytes_.size() - c->at_);
   std::memcpy(buffer, c->bytes_.data() + c->at_, n);
@@ -43,17 +60,29 @@ int Write(CommHandle* handle, const void* buffer, int count) {
     }
     return count;
   }
-  const int n = c->write_(handle, buffer, count);
-  // One short write spoils the whole new content; it must not replace the old.
-  if (n != count) c->write_failed_ = true;
-  return n;
+  if (c->rewrite_ == Rewrite::kActive) {
+    // One short write spoils the whole new content; it must not replace the
+    // old.  A failure found while flushing shows at the next write.
+    if (c->write_failed_) return COMM_E_REWRITE;
+    try {
+      c->pending_.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
+    } catch (...) {
+      c->write_failed_ = true;
+      return COMM_E_NOMEM;
+    }
+    if (c->pending_.size() >= kRewriteBuffer && !FlushPending(c)) return COMM_E_REWRITE;
+    return count;
+  }
+  return c->write_(handle, buffer, count);
 }
 
 int64_t Position(CommHandle* handle) {
   Channel* c = ChannelOf(handle);
   if (c == nullptr) return -1;
   if (c->memory_) return static_cast<int64_t>(c->at_);
-  return handle->fd >= 0 ? platform::FilePosition(handle->fd) : -1;
+  if (handle->fd < 0) return -1;
+  const int64_t at = platform::FilePosition(handle->fd);
+  return at < 0 ? -1 : at + static_cast<int64_t>(c->pending_.size());
 }
 
 int PrepareRewrite(CommHandle* handle) {
@@ -100,6 +129,7 @@ int Rewind(CommHandle* handle) {
     c->at_ = 0;
     return COMM_OK;
   }
+  if (c->rewrite_ == Rewrite::kActive) c->pending_.clear();
   if (handle->fd < 0 || !platform::SeekFile(handle->fd, 0)) return COMM_E_REWRITE;
   return COMM_OK;
 }
@@ -111,6 +141,7 @@ int AbandonRewrite(CommHandle* handle) {
     if (c->memory_) {
       c->bytes_.swap(c->saved_bytes_);
     } else {
+      c->pending_.clear();
       platform::CloseFile(handle->fd);
       platform::RemoveFile(c->temp_path_);
       handle->fd = c->original_fd_;
@@ -141,7 +172,7 @@ std::unique_ptr<Channel> NewChannel() {
 // place only when every write succeeded, it reached the disk and closed.
 int FinishRewrite(Channel* c) {
   CommHandle* handle = &c->handle_;
-  bool ok = !c->write_failed_ && platform::SyncFile(handle->fd);
+  bool ok = FlushPending(c) && platform::SyncFile(handle->fd);
   // The transport's close cuts the temporary file at its end and closes it.
   if (c->close_(handle) != 0) ok = false;
   if (handle->fd >= 0) {

@@ -39,6 +39,7 @@ struct Channel {
   int original_fd_ = -1;
   std::string original_path_;
   std::string temp_path_;
+  std::string pending_;  // rewrite: bytes not yet handed to the transport
   std::deque<Message> messages_;
 };
 
