@@ -17,9 +17,6 @@ namespace {
 // The buffer of the one recorded data file that can be open for writing.
 char g_stream_buffer[1 << 20];
 
-bool BigEndianInput(const DataFileContext& ctx) { return (ctx.description.input_data_type & 0x80u) != 0; }
-bool SignedInput(const DataFileContext& ctx) { return (ctx.description.input_data_type & 1u) != 0; }
-
 bool WriteRaw(std::FILE* stream, const void* data, std::size_t bytes) {
   return bytes == 0 || std::fwrite(data, 1, bytes, stream) == bytes;
 }
@@ -27,7 +24,7 @@ bool WriteRaw(std::FILE* stream, const void* data, std::size_t bytes) {
 // Writes client sample bytes, swapping each byte pair through the work buffer
 // when the client's words are big-endian.
 bool WriteSamples(DataFileContext& ctx, const uint8_t* data, std::size_t bytes) {
-  if (!BigEndianInput(ctx)) return WriteRaw(ctx.output.stream, data, bytes);
+  if (!ctx.output.swap_bytes) return WriteRaw(ctx.output.stream, data, bytes);
   const std::size_t chunk = kWorkBufferBytes & ~static_cast<std::size_t>(1);
   while (bytes > 0) {
     const std::size_t n = std::min(bytes, chunk);
@@ -55,7 +52,7 @@ bool WriteStamp(DataFileContext& ctx, bool first) {
 // Appends `sets` sample sets of pad words, little-endian whatever the client
 // byte order.
 bool WritePadSets(DataFileContext& ctx, uint64_t sets) {
-  const uint16_t pad = SignedInput(ctx) ? 0 : 32767;
+  const uint16_t pad = ctx.output.pad_word;
   uint64_t bytes = sets * ctx.output.set_bytes;
   const std::size_t chunk = kWorkBufferBytes & ~static_cast<std::size_t>(1);
   const std::size_t fill = static_cast<std::size_t>(std::min<uint64_t>(bytes, chunk));
@@ -98,6 +95,9 @@ int WriteRecordedHeader(DataFileContext& ctx) {
   ctx.output.stream = stream;
   ctx.output.set_bytes = static_cast<uint32_t>(d.channel_count) * 2u;
   ctx.output.samples_per_scan = d.samples_per_scan;
+  ctx.output.scan_stamps = !enhanced;
+  ctx.output.swap_bytes = (d.input_data_type & 0x80u) != 0;
+  ctx.output.pad_word = (d.input_data_type & 1u) != 0 ? 0 : 32767;  // zero volts of signed or unsigned words
   ctx.last_scan_sub_count_offset = static_cast<long>(layout.sub_count_offset);
   // The header goes out at once, so that a file that cannot take it fails
   // here rather than at the first samples.
@@ -119,7 +119,7 @@ int WriteRecordedBytes(DataFileContext& ctx, const uint8_t* data, int count) {
   // Nothing to write means no stamp either, so a call with less than one set
   // cannot leave a stamp without samples.
   if (sets == 0) return 0;
-  const bool velmont = ctx.format == kFormatVelmont;
+  const bool velmont = ctx.output.scan_stamps;
   if (ctx.total_sets == 0.0) {
     if (!WriteStamp(ctx, true)) return TAVIO_E_WRITE;
   } else if (velmont && ctx.sets_in_scan == 0) {

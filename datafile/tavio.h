@@ -180,7 +180,8 @@ ORVELA_EXPORT int TAVIO_GetSampleCount(double* out);
  * "VelmontEnhanced", "KEPR", "DIZ", "DIZ_NOHEADER"), applies
  * TAVIO_SetDataType(type) (its result is not reported) and resets the channel
  * count, samples per scan, clock rate and segment table.  No file is created
- * yet.  Returns 0; 214 for an unknown or NULL name (nothing changed). */
+ * yet.  Returns 0; 214 for an unknown or NULL name, 200 for a path longer
+ * than 255 characters (nothing changed in both cases). */
 ORVELA_EXPORT int TAVIO_CreateDataFile(const char* format, int type, const char* path);
 
 /* TAVIO_CreateDataFile("Velmont"), then the channel count, clock rate and

@@ -76,6 +76,9 @@ struct WriteOutput {
   // cannot change the geometry of the file being written.
   uint32_t set_bytes = 0;
   uint32_t samples_per_scan = 0;
+  bool scan_stamps = false;  // "Velmont": a stamp before every scan
+  bool swap_bytes = false;   // big-endian client words
+  uint16_t pad_word = 0;     // fills an incomplete last scan
 };
 
 // Position in the file being read and its time base (read side only).

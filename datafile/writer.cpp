@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "bcd_stamp.h"
 #include "format_writers.h"
@@ -51,6 +52,8 @@ using namespace orvela::tavio;
 extern "C" int TAVIO_CreateDataFile(const char* format, int type, const char* path) {
   const FormatWriter* writer = FindFormatWriterByName(format);
   if (writer == nullptr) return TAVIO_E_FORMAT;
+  // A path cut to fit would name another file.
+  if (path != nullptr && std::strlen(path) > kTextRoom - 1) return TAVIO_E_FILE;
   DataFileContext& ctx = WriteContext();
   CopyText(ctx.path, path);
   ctx.format = writer->format;

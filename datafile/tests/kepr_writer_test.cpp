@@ -114,7 +114,9 @@ TEST_F(KeprWriterTest, DataTypeIsNotRecordedAndFailuresAreReported) {
     ASSERT_EQ(TAVIO_CreateKEPRFile("/dev/full", 0, 1, 10.0), 0);
     const int rc = TAVIO_WriteHeader();
     EXPECT_EQ(rc, TAVIO_E_FILE) << "the form chunk itself cannot be written";
-    if (rc == 0) EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+    if (rc == 0) {
+      EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+    }
   }
 }
 

@@ -175,14 +175,20 @@ TEST_F(RecordedWriterTest, LayoutsWithoutScansOrChannelsCreateNoFile) {
 
 TEST_F(RecordedWriterTest, ScanGeometryIsFixedWhenTheHeaderIsWritten) {
   const std::string path = StartTwoChannels("Velmont", 0, 2);
-  // Changing the layout of an open file would break its scans (or loop).
+  // Changing the layout of an open file would break its scans (or loop), and
+  // another data type would change its words against its header.
   TAVIO_SetNumScanSamples(0);
   TAVIO_SetChannelCount(1);
+  TAVIO_SetDataType(129);
+  ASSERT_EQ(TAVIO_CreateDataFile("VelmontEnhanced", 1, Path("other.dat").c_str()), 0);
   const Bytes sets = TwoChannelSets(0, 3);
   ASSERT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), 0);
   ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
   const Bytes file = ReadWholeFile(path);
-  EXPECT_EQ(file.size(), kTwoChannelHeader + 2 * (24 + 8));
+  ByteBuilder expected;
+  expected.Append(KnownStamp()).Append(TwoChannelSets(0, 2)).Zeros(24).Append(TwoChannelSets(2, 1));
+  expected.U16(32767).U16(32767);
+  EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), expected.bytes);
   EXPECT_EQ(U32At(file, 25), 1u);
 }
 

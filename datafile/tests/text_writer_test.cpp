@@ -104,8 +104,11 @@ TEST_F(TextWriterTest, FailuresAreReported) {
     // The header is lost at its write or, when buffered, at the close.
     ASSERT_EQ(TAVIO_CreateDIZFile("/dev/full", 0, 2, 1.0, 1), 0);
     const int rc = TAVIO_WriteHeader();
-    if (rc == 0) EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
-    else EXPECT_EQ(rc, TAVIO_E_TEXT_WRITE);
+    if (rc == 0) {
+      EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE);
+    } else {
+      EXPECT_EQ(rc, TAVIO_E_TEXT_WRITE);
+    }
   }
 }
 

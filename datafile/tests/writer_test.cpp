@@ -32,6 +32,8 @@ TEST_F(WriterDispatchTest, UnknownFormatNameChangesNothing) {
   for (const char* name : {"Velmont2", "", static_cast<const char*>(nullptr)}) {
     EXPECT_EQ(TAVIO_CreateDataFile(name, 0, "other.dat"), TAVIO_E_FORMAT);
   }
+  // A path cut to 255 characters would name another file.
+  EXPECT_EQ(TAVIO_CreateDataFile("Velmont", 0, std::string(256, 'p').c_str()), TAVIO_E_FILE);
   const DataFileContext& ctx = WriteContext();
   EXPECT_STREQ(ctx.path, "keep.dat");
   EXPECT_EQ(ctx.description.channel_count, 3);
