@@ -1,5 +1,6 @@
 // Channel data for display: times at fractions of the file, and the point
 // list of one channel scaled into its pixel box.
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -150,13 +151,19 @@ std::string ChannelPointList(int full, int c, int width, int height, bool has_ra
   const cGraph* ref = nullptr;
   if (r >= 0 && r < MAX_CHANNELS) ref = use_full ? &fullgraph[r] : &graph[r];
   ScaleToWindow(g, ref, c);
-  std::string text;
-  text.reserve(g.points.size() * 12);
-  char item[32];
+  // "%d %d" for the first point, " %d %d" for each further one; written with
+  // to_chars, which the drawing of every channel at every zoom step calls
+  // thousands of times.
+  std::string text(g.points.size() * 24, '\0');
+  char* out = text.data();
+  char* const end = text.data() + text.size();
   for (size_t k = 0; k < g.points.size(); ++k) {
-    const int n = std::snprintf(item, sizeof item, k == 0 ? "%d %d" : " %d %d", g.points[k].x, g.points[k].y);
-    text.append(item, static_cast<size_t>(n));
+    if (k > 0) *out++ = ' ';
+    out = std::to_chars(out, end, g.points[k].x).ptr;
+    *out++ = ' ';
+    out = std::to_chars(out, end, g.points[k].y).ptr;
   }
+  text.resize(static_cast<size_t>(out - text.data()));
   return text;
 }
 

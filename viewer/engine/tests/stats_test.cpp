@@ -344,3 +344,36 @@ TEST_F(CacheTest, EnhancedSubRangeFromMidBlock) {
 
 }  // namespace
 }  // namespace trendel
+
+namespace trendel {
+namespace {
+
+// An enhanced recording cut short inside its padded last scan: only the
+// sample positions whose bytes are present in every segment count, and no
+// bytes left in the buffer from the block before are taken for samples.
+TEST(ShortLastBlock, EnhancedUsesOnlyTheBytesRead) {
+  TempDir dir;
+  EngineInterp tcl;
+  Recording r;
+  r.enhanced = true;
+  r.channels = 5;
+  r.segments = {2, 3};
+  r.samples_per_scan = 64;
+  r.lines = 1000;  // 15 scans and 40 lines, 24 pad sets
+  r.value = Scrambled;
+  auto bytes = r.Bytes();
+  bytes.resize(bytes.size() - 200);  // segment 1 of the last scan keeps 30 positions
+  const std::string path = dir.Path("cut.dat");
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  tcl.Ok("LoadFileStats " + path);
+  EXPECT_EQ(numlines, 15u * 64 + 30);
+  tcl.Ok("CalculateTimeRange [GetPercentTime 1 0] [GetPercentTime 1 1] 20");
+  ASSERT_EQ(fullDecimate, 32u);
+  Recording present = r;
+  present.lines = numlines;
+  const auto expected = ExpectedPairs(present, 32, true);
+  for (int ch = 0; ch < 5; ++ch) EXPECT_EQ(fullgraph[ch].data, expected[ch]) << ch;
+}
+
+}  // namespace
+}  // namespace trendel
