@@ -30,7 +30,12 @@ int main(int argc, char** argv) {
   for (const auto& f : functions) {
     out += std::string("const TcRow kRows") + f.letter + "[] = {\n";
     for (int t = f.FirstDegree(); t <= f.LastDegree(); ++t) {
-      const int64_t units = its90::RoundToHundredThousandths(f.Millivolts(t));
+      const long double mv = f.Millivolts(t);
+      if (!its90::Plausible(mv)) {
+        std::fprintf(stderr, "%s: %s: type %c gives no usable voltage at %d degC\n", argv[0], argv[1], f.letter, t);
+        return 1;
+      }
+      const int64_t units = its90::RoundToHundredThousandths(mv);
       out += "    {" + std::to_string(t) + ".0, " + its90::FormatHundredThousandths(units) + "},\n";
     }
     out += "};\n\n";

@@ -12,11 +12,19 @@ namespace orvela::eu::its90 {
 
 namespace {
 
+// Sub-range bounds a thermocouple table can have: well beyond every letter
+// type, and small enough that whole degrees fit an int.
+constexpr long double kLowestCelsius = -273.15L;
+constexpr long double kHighestCelsius = 10000.0L;
+// Most coefficients one sub-range may have.
+constexpr size_t kMaxCoefficients = 32;
+
+// A finite number filling the whole word.
 bool ParseNumber(const std::string& word, long double* out) {
   if (word.empty()) return false;
   char* end = nullptr;
   const long double v = std::strtold(word.c_str(), &end);
-  if (end == nullptr || *end != '\0') return false;
+  if (end == nullptr || *end != '\0' || !std::isfinite(v)) return false;
   *out = v;
   return true;
 }
@@ -84,6 +92,7 @@ bool ParseCoefficients(const std::string& text, std::vector<ReferenceFunction>* 
       const int index = letter.size() == 1 ? LetterIndex(letter[0]) : -1;
       if (index < 0 || kind != "range" || !ParseNumber(lo, &lo_v) || !ParseNumber(hi, &hi_v) || lo_v > hi_v)
         return fail("malformed block header");
+      if (lo_v < kLowestCelsius || hi_v > kHighestCelsius) return fail("range outside -273.15 to 10000 degC");
       current = &types[index];
       if (exponential) {
         current->exponential.present = true;
@@ -102,6 +111,7 @@ bool ParseCoefficients(const std::string& text, std::vector<ReferenceFunction>* 
     if (current == nullptr || !(words >> value) || !ParseNumber(value, &v)) return fail("malformed coefficient");
     if (range != nullptr) {
       if (first != "c" + std::to_string(range->c.size())) return fail("coefficients out of order");
+      if (range->c.size() >= kMaxCoefficients) return fail("too many coefficients");
       range->c.push_back(v);
     } else if (first == "a0") {
       current->exponential.a0 = v;
@@ -140,8 +150,13 @@ bool LoadCoefficients(const std::string& path, std::vector<ReferenceFunction>* o
   return ParseCoefficients(text.str(), out, error);
 }
 
+bool Plausible(long double millivolts) { return std::fabs(millivolts) <= 1000.0L; }
+
 int64_t RoundToHundredThousandths(long double millivolts) {
-  return static_cast<int64_t>(std::roundl(millivolts * 100000.0L));
+  const long double units = std::roundl(millivolts * 100000.0L);
+  // Outside int64_t (or NaN) the conversion would be undefined.
+  if (!(std::fabs(units) < 9.0e18L)) return 0;
+  return static_cast<int64_t>(units);
 }
 
 std::string FormatHundredThousandths(int64_t units) {

@@ -47,15 +47,22 @@ struct ReferenceFunction {
 };
 
 // Parses the coefficient file text into the eight functions, in kLetters
-// order.  Returns false with a message in *error when the text is malformed
-// or a type is missing.
+// order.  Returns false with a message in *error when the text is malformed,
+// a number is not finite, a range lies outside -273.15 to 10000 degC, a
+// sub-range has more than 32 coefficients or a type is missing.
 bool ParseCoefficients(const std::string& text, std::vector<ReferenceFunction>* out, std::string* error);
+
+// True when `millivolts` is a voltage a thermocouple table can hold (finite,
+// within +-1000 mV): the generator refuses a coefficient file that yields
+// anything else.
+bool Plausible(long double millivolts);
 
 // Reads and parses the coefficient file at `path`.
 bool LoadCoefficients(const std::string& path, std::vector<ReferenceFunction>* out, std::string* error);
 
 // mV rounded to whole hundred-thousandths of a mV, halves away from zero:
-// 4.096225 gives 409623.
+// 4.096225 gives 409623.  A value that does not fit (or NaN) gives 0; see
+// Plausible().
 int64_t RoundToHundredThousandths(long double millivolts);
 
 // The rounded value as a plain decimal with five decimals ("-0.00258",
