@@ -93,7 +93,7 @@ extern "C" int EUopenDataSets(EUHandle* h, const char* url, EUDataSetCollection*
 extern "C" int EUopenDataSetsCOMM(EUHandle* h, void* comm, EUDataSetCollection** out) {
   if (h == nullptr || out == nullptr) return EU_E_NO_HANDLE;
   auto* channel = static_cast<CommHandle*>(comm);
-  if (channel == nullptr || channel->read == nullptr) return EU_E_NOT_DATA_SETS;
+  if (channel == nullptr || channel->magic != COMM_MAGIC || channel->read == nullptr) return EU_E_NOT_DATA_SETS;
   void* serializer = nullptr;
   int rc = SerializeCreate("markal://", &serializer);
   if (rc < 0) return rc;

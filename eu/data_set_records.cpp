@@ -143,10 +143,25 @@ extern "C" int EUgetDataSetsIds(EUHandle* h, EUDataSetCollection* c, char*** nam
   if (table == nullptr || table->count(table, &n) < 0) return EU_E_TABLE;
   *count = n;
   if (n < 1) return 0;
-  auto* array = static_cast<char**>(orvela::eu::AddResource(h, sizeof(char*) * static_cast<size_t>(n), nullptr));
+  // The names are copied beside the array: records read from the file die
+  // with the collection, and the array is promised until EUClose.
+  const size_t count_n = static_cast<size_t>(n);
+  auto* array = static_cast<char**>(
+      orvela::eu::AddResource(h, (sizeof(char*) + CALNEST_NAME_ROOM) * count_n, nullptr));
   if (array == nullptr) return EU_E_NOMEM;
   // The keys are the records, and a record begins with its name.
-  if (table->keys(table, reinterpret_cast<void**>(array)) < 0) return EU_E_TABLE;
+  const int got = table->keys(table, reinterpret_cast<void**>(array));
+  if (got < 0 || got > n) return EU_E_TABLE;
+  char* text = reinterpret_cast<char*>(array + count_n);
+  for (size_t i = 0; i < count_n; ++i) {
+    char* copy = text + i * CALNEST_NAME_ROOM;
+    if (i < static_cast<size_t>(got)) {
+      const size_t length = strnlen(array[i], CALNEST_NAME_ROOM - 1);
+      std::memcpy(copy, array[i], length);
+      copy[length] = '\0';
+    }
+    array[i] = copy;
+  }
   *names = array;
   return 0;
 }

@@ -359,9 +359,10 @@ ORVELA_EXPORT int EUupdateDataSet(EUHandle* h, EUDataSetCollection* c, const cha
  * Returns 0; EU_E_NOT_FOUND; EU_E_TABLE. */
 ORVELA_EXPORT int EUremoveDataSet(EUHandle* h, EUDataSetCollection* c, const char* name);
 
-/* Ordinal 20.  Lists the names of the data sets.
- * out: *count; *names (an array of *count names owned by the handle), left
- *      unset when there is no data set.
+/* Ordinal 20.  Lists the names of the data sets, in ascending order.
+ * out: *count; *names (an array of *count copies of the names, owned by the
+ *      handle and valid until EUClose, also after the collection is closed),
+ *      left unset when there is no data set.
  * Returns 0; EU_E_TABLE; EU_E_NOMEM. */
 ORVELA_EXPORT int EUgetDataSetsIds(EUHandle* h, EUDataSetCollection* c, char*** names, int* count);
 

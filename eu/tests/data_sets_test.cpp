@@ -120,8 +120,20 @@ TEST_F(DataSetsTest, RoundTripThroughTheFile) {
   ASSERT_EQ(h_->ops.getDataSet(h_, c, "beta", &volts, &eus, &n), 0);
   ASSERT_EQ(n, 2);
   EXPECT_EQ(volts[1], -1.25);
+  char** names = nullptr;
+  ASSERT_EQ(h_->ops.getDataSetsIds(h_, c, &names, &n), 0);
   ASSERT_EQ(EUClose(&h_), 0);  // closing the handle writes the file too
   EXPECT_EQ(Slurp(file_), kTwoSetsWritten);
+
+  // Names handed out stay readable until the handle closes, also after the
+  // collection whose records they name is gone.
+  ASSERT_EQ(EUInit("basalt", &h_), 0);
+  ASSERT_EQ(Open(&c), 0);
+  ASSERT_EQ(h_->ops.getDataSetsIds(h_, c, &names, &n), 0);
+  ASSERT_EQ(h_->ops.closeDataSets(h_, &c), 0);
+  ASSERT_EQ(n, 2);
+  EXPECT_STREQ(names[0], "alpha");
+  EXPECT_STREQ(names[1], "beta");
 }
 
 TEST_F(DataSetsTest, SetUpdateRemoveAndLookUp) {
