@@ -187,9 +187,13 @@ using trendel::host::Record;
  * Results:
  *	None.
  * Side effects:
- *	One Tcl_Alloc block (record and name copy), never released.
+ *	One Tcl_Alloc block (record and name copy), never released.  A NULL
+ *	name or data or a negative size registers nothing.
  */
 extern "C" void Et_RegisterBuiltinFile(const char* name, const char* data, int size) {
+  // A record without a name or data, or with a negative size, could not be
+  // served; it is not registered.
+  if (name == nullptr || data == nullptr || size < 0) return;
   trendel::host::EnsureIndex();
   const size_t name_length = std::strlen(name);
   char* block = Tcl_Alloc(static_cast<unsigned>(sizeof(Record) + name_length + 1));

@@ -85,7 +85,8 @@ void Et_SetResultF(Tcl_Interp* interp, const char* format, ...);
 /* Registers `size` bytes at `data` (followed by a NUL byte, which the caller
  * provides) as the built-in file `name`.  The name is copied; the data is
  * borrowed and must live as long as the process.  A later registration of the
- * same name hides the earlier one.  Records are never removed. */
+ * same name hides the earlier one.  Records are never removed.  A NULL name
+ * or data, or a negative size, registers nothing. */
 void Et_RegisterBuiltinFile(const char* name, const char* data, int size);
 
 /* Looks up the built-in file `name` (ASCII case ignored, "\" and "/" alike).

@@ -72,6 +72,11 @@ TEST(BuiltinIndex, LatestRegistrationWins) {
   int size = 0;
   EXPECT_STREQ(Et_FindBuiltinFile("test/latest.txt", &size), "second");
   EXPECT_EQ(size, 6);
+  // Records that could not be served are refused.
+  Et_RegisterBuiltinFile("test/latest.txt", nullptr, 3);
+  Et_RegisterBuiltinFile("test/latest.txt", first, -1);
+  Et_RegisterBuiltinFile(nullptr, first, 5);
+  EXPECT_STREQ(Et_FindBuiltinFile("test/latest.txt", &size), "second");
 }
 
 class BuiltinFiles : public HostInterp {};
