@@ -38,7 +38,7 @@ $py - "$json" "$np_whole" "$np_part" "$peak" <<'PY'
 import json, sys
 runs = {b["name"].split("/min_time")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 gb = lambda name: runs[name]["bytes_per_second"] / 1e9
-ms = lambda name: runs[name]["real_time"] * {"ms": 1, "us": 1e-3, "ns": 1e-6}[runs[name]["time_unit"]]
+ms = lambda name: runs[name]["cpu_time"] * {"ms": 1, "us": 1e-3, "ns": 1e-6}[runs[name]["time_unit"]]
 for s, np_rate, kind in ((4096, float(sys.argv[2]), "whole-block"), (65536, float(sys.argv[3]), "part-block")):
     full, read = gb("BM_FullStats/%d" % s), gb("BM_PlainRead/%d" % s)
     print("%-11s full %.2f GB/s  read %.2f GB/s  ratio %.2f (>= 0.4)  NumPy %.2f GB/s  ratio %.1f (>= 5)"
