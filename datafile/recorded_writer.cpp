@@ -85,6 +85,11 @@ int WriteRecordedHeader(DataFileContext& ctx) {
   if (d.channel_count == 0 || d.channel_count > kMaxChannels || d.samples_per_scan == 0 ||
       (enhanced && SegmentChannelTotal(ctx) > d.channel_count))
     return TAVIO_E_FORMAT;
+  // Readers hold one scan block at a time in a work buffer; a larger block
+  // would make a file that cannot be read back (and a huge last-scan pad).
+  const uint64_t block = (enhanced ? 0u : static_cast<uint64_t>(kStampBytes)) +
+                         static_cast<uint64_t>(d.samples_per_scan) * d.channel_count * 2u;
+  if (block > kWorkBufferBytes) return TAVIO_E_FORMAT;
   FixedHeaderLayout layout;
   if (!AssembleFixedHeader(ctx, enhanced, &layout)) return TAVIO_E_FORMAT;
   std::FILE* stream = std::fopen(ctx.path, "w+b");

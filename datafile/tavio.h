@@ -205,8 +205,9 @@ ORVELA_EXPORT int TAVIO_CreateDIZFile(const char* path, int type, int channels, 
 /* Creates the output file and writes its header.  Returns 0; 204 when a write
  * file is already open; 214 with no format selected, or for "Velmont" and
  * "VelmontEnhanced" with no channels, more than 128 channels, samples per
- * scan 0 or a segment table holding more channels than the file (no file is
- * created); 200 when the file cannot be created or a container function is
+ * scan 0, a scan block (scan header and S sample sets) larger than the
+ * 4,096,100-byte buffer readers hold it in, or a segment table holding more
+ * channels than the file (no file is created); 200 when the file cannot be created or a container function is
  * missing or fails; 222 when writing the header fails; 221 when the text
  * header cannot be written.  On failure no write file is open, except after
  * 214 for no format selected (close it with TAVIO_CloseWriteFile). */

@@ -92,6 +92,8 @@ void WriteHeaderBlock(HeaderText& out, const DataFileContext& ctx) {
 // 1970, then the fraction as ".dddddd" and a TAB.
 bool WriteRowTime(std::FILE* stream, double t) {
   const double whole = std::floor(t);
+  // Beyond some ten thousand years the date is not representable anyway.
+  if (!(std::fabs(whole) < 1.0e12)) return false;
   const std::time_t seconds = static_cast<std::time_t>(whole);
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr) return false;
@@ -127,7 +129,7 @@ int WriteTextRows(DataFileContext& ctx, const uint8_t* data, int count) {
   if (data == nullptr) return TAVIO_E_INDEX;
   const DataFileContext& rd = ReadContext();
   const double t = CurrentSampleSeconds(rd);
-  if (!WriteRowTime(stream, std::isfinite(t) ? t : 0.0)) return TAVIO_E_TEXT_WRITE;
+  if (!WriteRowTime(stream, t)) return TAVIO_E_TEXT_WRITE;
   const int channels = rd.description.channel_count;
   for (int i = 0; i + 1 < count; i += 2) {
     // Words are taken as unsigned little-endian counts.

@@ -149,19 +149,32 @@ TEST_F(RecordedWriterTest, ClockStampIsTakenWhenNoneIsSaved) {
   EXPECT_EQ(U32At(file, kTwoChannelHeader + 12), 0u) << "clock stamps have no fraction";
 }
 
-TEST_F(RecordedWriterTest, LayoutsWithoutScansOrChannelsCreateNoFile) {
+TEST_F(RecordedWriterTest, LayoutsTheFileCannotHoldCreateNoFile) {
+  // Scan blocks must fit the 4,096,100-byte buffer: 24 + S x 4 bytes for
+  // two "Velmont" channels, S x 4 bytes for "VelmontEnhanced".
   const struct {
     const char* format;
-    int channels, s;
-  } cases[] = {{"Velmont", 2, 0}, {"Velmont", 0, 4}, {"VelmontEnhanced", 2, 0}, {"VelmontEnhanced", 0, 4}};
+    int channels, s, rc;
+  } cases[] = {
+      {"Velmont", 2, 0, TAVIO_E_FORMAT},          {"Velmont", 0, 4, TAVIO_E_FORMAT},
+      {"VelmontEnhanced", 2, 0, TAVIO_E_FORMAT},  {"VelmontEnhanced", 0, 4, TAVIO_E_FORMAT},
+      {"Velmont", 2, 1024019, 0},                 {"Velmont", 2, 1024020, TAVIO_E_FORMAT},
+      {"VelmontEnhanced", 2, 1024025, 0},         {"VelmontEnhanced", 2, 1024026, TAVIO_E_FORMAT},
+      {"Velmont", 2, -1, TAVIO_E_FORMAT},
+  };
   for (const auto& c : cases) {
     const std::string path = Path("none.dat");
     ASSERT_EQ(TAVIO_CreateDataFile(c.format, 0, path.c_str()), 0);
     ASSERT_EQ(TAVIO_SetChannelCount(c.channels), 0);
     TAVIO_SetNumScanSamples(c.s);
-    EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_FORMAT) << c.format << c.channels << c.s;
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(TAVIO_WriteBytes("abcd", 4), TAVIO_E_NOT_OPEN);
+    EXPECT_EQ(TAVIO_WriteHeader(), c.rc) << c.format << " " << c.channels << " " << c.s;
+    EXPECT_EQ(std::filesystem::exists(path), c.rc == 0);
+    if (c.rc == 0) {
+      EXPECT_EQ(TAVIO_CloseWriteFile(), 0);
+      std::filesystem::remove(path);
+    } else {
+      EXPECT_EQ(TAVIO_WriteBytes("abcd", 4), TAVIO_E_NOT_OPEN);
+    }
   }
   // A segment table placing more channels than the file has.
   const std::string path = Path("seg.dat");

@@ -90,6 +90,14 @@ TEST_F(TextWriterTest, FailuresAreReported) {
   ASSERT_EQ(TAVIO_CreateDIZFile(Path("none/x.txt").c_str(), 0, 2, 1.0, 0), 0);
   EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_TEXT_WRITE);
 
+  // A row whose time is no date.
+  ASSERT_EQ(TAVIO_CreateDIZFile(Path("t.txt").c_str(), 0, 2, 1.0, 0), 0);
+  ASSERT_EQ(TAVIO_WriteHeader(), 0);
+  ReadContext().cursor.time_base_seconds = 1e300;
+  EXPECT_EQ(TAVIO_WriteBytes("abcd", 4), TAVIO_E_TEXT_WRITE);
+  EXPECT_EQ(TAVIO_CloseWriteFile(), 0);
+  ReadContext().cursor.time_base_seconds = 3.0;
+
   // A row whose channel the read file lacks.
   ASSERT_EQ(TAVIO_CreateDIZFile(Path("r.txt").c_str(), 0, 2, 1.0, 0), 0);
   ASSERT_EQ(TAVIO_WriteHeader(), 0);
