@@ -1,5 +1,6 @@
 // Built-in file lookups, the file-layer hooks and the "builtin" channel.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -103,7 +104,7 @@ TEST_F(BuiltinFiles, FileCommands) {
 
 TEST_F(BuiltinFiles, WritableIsDecidedByTheDisk) {
   // A built-in name that also exists on disk: writable follows the disk file.
-  const std::string path = testing::TempDir() + "/trendel_writable.tcl";
+  const std::string path = testing::TempDir() + "/trendel_writable_" + std::to_string(getpid()) + ".tcl";
   std::FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr);
   std::fputs("set on_disk 1\n", f);

@@ -1,6 +1,7 @@
 // source, Et_NewBuiltinFile, Et_MessageBox, the evaluation trace and the
 // host variables, driven through a Tcl interpreter.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -57,7 +58,7 @@ TEST_F(HostCommands, ReRegisteredFileRunsNewData) {
 }
 
 TEST_F(HostCommands, SourceFromDiskAndErrors) {
-  const std::string path = testing::TempDir() + "/trendel_disk_source.tcl";
+  const std::string path = testing::TempDir() + "/trendel_disk_source_" + std::to_string(getpid()) + ".tcl";
   std::FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr);
   std::fputs("set from_disk yes\n", f);
