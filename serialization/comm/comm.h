@@ -48,7 +48,10 @@ struct CommHandle {
    * COMM_E_AGAIN, COMM_E_END, or another negative code on failure. */
   int (*read)(CommHandle* handle, void* buffer, int count);
   /* Writes count bytes.  Returns the number written (count on success) or a
-   * negative code. */
+   * negative code.  During a rewrite of a file the bytes are collected and
+   * handed to the transport in pieces of 64 KiB: a failure then shows as
+   * COMM_E_REWRITE at a later write and as COMM_E_CLOSE from CommFreeHandle,
+   * and the old file stays. */
   int (*write)(CommHandle* handle, const void* buffer, int count);
   /* Returns the byte position of the channel, or -1 when it has none. */
   int64_t (*position)(CommHandle* handle);
