@@ -16,6 +16,13 @@ namespace orvela::tavio {
 namespace {
 
 constexpr uint16_t kDefaultOffset = 32767;
+// Stream buffer of a recorded data file: sequential reads of scan blocks are
+// served from it, with one system call per buffer instead of two per block.
+// Two buffers take turns, since a new file is opened before the previous
+// one is released.
+constexpr std::size_t kStreamBufferBytes = 256 * 1024;
+char g_stream_buffers[2][kStreamBufferBytes];
+int g_stream_buffer_in_use = 1;  // the buffer of the open read stream
 constexpr double kDefaultCountsPerVolt = 2675.0;
 
 // Size of an open stream in bytes, or -1.
@@ -30,9 +37,11 @@ bool IsContainerTag(const char* tag) {
   return std::memcmp(tag, "FORM", 4) == 0 || std::memcmp(tag, "CAT ", 4) == 0 || std::memcmp(tag, "LIST", 4) == 0;
 }
 
-// Releases the stream or container of the file read before.
+// Releases the stream or container of the file read before; no block of it
+// counts as loaded any more.
 int ReleaseReadFile(DataFileContext& ctx) {
   int rc = 0;
+  ctx.cursor.reload = 1;
   if (ctx.cursor.kepr_parse != nullptr) rc = CloseContainer(ctx);
   if (ctx.cursor.stream != nullptr) {
     std::fclose(ctx.cursor.stream);
@@ -77,6 +86,7 @@ int FinishLayout(DataFileContext& ctx, int64_t data_start) {
   c.current_index = 0.0;
   c.index_in_scan = 0;
   c.reload = 1;
+  c.byte_position = WordPosition(ctx, 0);
   if (ctx.format == kFormatKepr) {
     // The container's creation time (set by its reader) holds at sample 0.
     c.time_base_index = 0.0;
@@ -201,6 +211,8 @@ extern "C" int TAVIO_ReadDataFile(const char* path) {
     if (path == nullptr || path[0] == '\0') return static_cast<int>(TAVIO_E_FILE);
     std::FILE* stream = std::fopen(path, "rb");
     if (stream == nullptr) return static_cast<int>(TAVIO_E_FILE);
+    const int buffer = g_stream_buffer_in_use ^ 1;
+    std::setvbuf(stream, g_stream_buffers[buffer], _IOFBF, kStreamBufferBytes);
     char tag[4];
     if (std::fread(tag, 1, sizeof tag, stream) != sizeof tag) {
       std::fclose(stream);
@@ -222,6 +234,7 @@ extern "C" int TAVIO_ReadDataFile(const char* path) {
       CopyText(ctx.path, path);
       g_read_open = true;
       ctx.cursor.stream = stream;
+      g_stream_buffer_in_use = buffer;
       rc = ReadRecordedFile(ctx);
     }
     if (rc != 0) {

@@ -34,8 +34,9 @@ int64_t LoadBlock(DataFileContext& ctx, double scan) {
   const auto block = static_cast<int64_t>(c.block_bytes);
   const double offset = scan * c.block_bytes + ctx.data_header_size + c.data_start;
   int64_t got = 0;
+  // Blocks read in order need no seek, which keeps the stream's buffer.
   if (scan >= 0.0 && offset < c.file_size && c.stream != nullptr &&
-      fseeko(c.stream, static_cast<off_t>(offset), SEEK_SET) == 0) {
+      (ftello(c.stream) == static_cast<off_t>(offset) || fseeko(c.stream, static_cast<off_t>(offset), SEEK_SET) == 0)) {
     got = static_cast<int64_t>(std::fread(ctx.buffer.data(), 1, static_cast<std::size_t>(block), c.stream));
   }
   if (got < block) std::memset(ctx.buffer.data() + got, 0, static_cast<std::size_t>(block - got));
@@ -119,6 +120,41 @@ int PositionAt(DataFileContext& ctx, double k) {
   return PositionInFile(ctx, k);
 }
 
+namespace {
+
+// Moves the cursor to channel `index` (0-based) of the current sample.
+inline void MoveToChannel(DataFileContext& ctx, int index) {
+  ReadCursor& c = ctx.cursor;
+  if (index != c.current_channel) {
+    c.current_channel = index;
+    c.byte_position = WordPosition(ctx, index);
+  }
+}
+
+// TAVIO_SetSample without the export's indirection, so that the combined
+// calls stay cheap: a move inside the loaded block is arithmetic only.
+int SetSample(DataFileContext& ctx, double k) {
+  // Without an open file there is no block to load (and, after a failed
+  // open, no layout to load it with).
+  if (!g_read_open || ctx.description.channel_count == 0) return TAVIO_E_NOT_OPEN;
+  if (ctx.format != kFormatKepr && ctx.cursor.stream == nullptr) return TAVIO_E_NOT_OPEN;
+  return PositionAt(ctx, k);
+}
+
+// The sample at the cursor: the word at its byte position, read within the
+// work buffer only.
+inline double CursorCount(const DataFileContext& ctx) {
+  const int pos = ctx.cursor.byte_position;
+  if (pos < 0 || static_cast<std::size_t>(pos) + 2 > kWorkBufferBytes) return 0.0;
+  const auto word = static_cast<uint16_t>(ctx.buffer[static_cast<std::size_t>(pos)] |
+                                          (ctx.buffer[static_cast<std::size_t>(pos) + 1] << 8));
+  if (ctx.description.digital) return ((word >> (ctx.cursor.current_channel % 16)) & 1) != 0 ? 1.0 : 0.0;
+  if (ctx.description.data_type == 0) return word;
+  return static_cast<int16_t>(word);
+}
+
+}  // namespace
+
 }  // namespace orvela::tavio
 
 using namespace orvela::tavio;
@@ -126,29 +162,34 @@ using namespace orvela::tavio;
 extern "C" int TAVIO_SetChannel(int ch) {
   DataFileContext& ctx = ReadContext();
   if (!ValidChannel(ctx, ch)) return TAVIO_E_CHANNEL;
-  ReadCursor& c = ctx.cursor;
-  if (ch != c.current_channel + 1) {
-    c.current_channel = ch - 1;
-    c.byte_position = WordPosition(ctx, c.current_channel);
-  }
+  MoveToChannel(ctx, ch - 1);
   return 0;
 }
 
 extern "C" int TAVIO_SetSample(double k) {
-  return GuardedCall([&] {
-    DataFileContext& ctx = ReadContext();
-    // Without an open file there is no block to load (and, after a failed
-    // open, no layout to load it with).
-    if (!g_read_open || ctx.description.channel_count == 0) return static_cast<int>(TAVIO_E_NOT_OPEN);
-    if (ctx.format != kFormatKepr && ctx.cursor.stream == nullptr) return static_cast<int>(TAVIO_E_NOT_OPEN);
-    return PositionAt(ctx, k);
-  });
+  return GuardedCall([&] { return SetSample(ReadContext(), k); });
 }
 
 extern "C" int TAVIO_SetSampleAndChannel(double k, int ch) {
-  const int rc = TAVIO_SetChannel(ch);
-  if (rc != 0) return rc;
-  return TAVIO_SetSample(k);
+  DataFileContext& ctx = ReadContext();
+  ReadCursor& c = ctx.cursor;
+  const double whole = std::trunc(k);
+  if (c.reload == 0 && whole >= c.buffer_first && whole <= c.buffer_last && ValidChannel(ctx, ch)) {
+    // The common case of reading a file in order: a set of the loaded block
+    // (reload is set whenever no block of an open file is loaded).
+    const ChannelRecord& rec = ctx.description.channels[static_cast<std::size_t>(ch - 1)];
+    c.current_channel = ch - 1;
+    c.current_index = k;
+    c.index_in_scan = static_cast<int>(whole - c.buffer_first);
+    c.byte_position = rec.scan_offset < 0 ? -1 : ctx.scan_header_size + rec.scan_offset + c.index_in_scan * rec.stride;
+    return 0;
+  }
+  return GuardedCall([&] {
+    DataFileContext& ctx = ReadContext();
+    if (!ValidChannel(ctx, ch)) return static_cast<int>(TAVIO_E_CHANNEL);
+    MoveToChannel(ctx, ch - 1);
+    return SetSample(ctx, k);
+  });
 }
 
 extern "C" int TAVIO_GetSampleAndChannel(double* k, int* ch) {
@@ -172,7 +213,7 @@ extern "C" int TAVIO_GetSingleSample(int mode, double* out) {
   if (out == nullptr) return TAVIO_E_INDEX;
   DataFileContext& ctx = ReadContext();
   const int channel = ctx.cursor.current_channel;
-  const double count = ChannelCount(ctx, channel);
+  const double count = CursorCount(ctx);
   if (ctx.description.digital || mode == 0) {
     *out = count;
     return 0;

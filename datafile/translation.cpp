@@ -16,6 +16,9 @@ namespace {
 // bytes; the text writers take one set per call, so that every row carries
 // the time of its own set.
 constexpr std::size_t kRunBytes = 1 << 16;
+// Whole blocks copied from a recorded data file are written in runs of about
+// this many bytes.
+constexpr std::size_t kBlockRunBytes = 1 << 20;
 
 // Largest scan the reader holds when it reads the output back: a "Velmont"
 // scan header and the scan must fit the work buffer.
@@ -150,14 +153,44 @@ int CopySamples(int format, int n, double first, double end) {
   const bool per_set = format == kFormatDiz || format == kFormatDizNoHeader;
   const bool contiguous = SetsAreContiguous(ctx, n);
   const std::size_t set_bytes = 2 * static_cast<std::size_t>(n);
+  // Whole runs of sets straight from the loaded block, when the source keeps
+  // its sets side by side in scan blocks and the output takes many at once.
+  const bool from_block = contiguous && !per_set && ctx.format != kFormatKepr;
   const std::size_t run_sets = per_set ? 1 : (kRunBytes / set_bytes > 0 ? kRunBytes / set_bytes : 1);
   std::vector<uint8_t> run;
-  run.reserve(run_sets * set_bytes);
+  run.reserve(from_block ? kBlockRunBytes + kWorkBufferBytes : run_sets * set_bytes);
   ctx.cursor.current_channel = 0;
-  for (double k = first; k < end; k += 1.0) {
+  double k = first;
+  while (k < end) {
     const int rc = TAVIO_SetSample(k);
     if (rc != 0) return rc;
+    if (from_block) {
+      const double in_block = ctx.cursor.buffer_last - std::trunc(k) + 1.0;
+      const double wanted = std::ceil(end - k);
+      const double sets = in_block < wanted ? in_block : wanted;
+      const int pos = WordPosition(ctx, 0);
+      const std::size_t bytes = static_cast<std::size_t>(sets) * set_bytes;
+      if (sets >= 1.0 && pos >= 0 && static_cast<std::size_t>(pos) + bytes <= kWorkBufferBytes) {
+        // Blocks are gathered into runs of about kBlockRunBytes: fewer, larger
+        // writes.
+        const uint8_t* from = ctx.buffer.data() + pos;
+        if (run.empty() && bytes >= kBlockRunBytes) {
+          const int wrc = TAVIO_WriteBytes(from, static_cast<int>(bytes));
+          if (wrc != 0) return wrc;
+        } else {
+          run.insert(run.end(), from, from + bytes);
+          if (run.size() >= kBlockRunBytes) {
+            const int wrc = TAVIO_WriteBytes(run.data(), static_cast<int>(run.size()));
+            run.clear();
+            if (wrc != 0) return wrc;
+          }
+        }
+        k += sets;
+        continue;
+      }
+    }
     AppendSet(ctx, n, contiguous, &run);
+    k += 1.0;
     if (run.size() >= run_sets * set_bytes) {
       const int wrc = TAVIO_WriteBytes(run.data(), static_cast<int>(run.size()));
       run.clear();
