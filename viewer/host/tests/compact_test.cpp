@@ -63,6 +63,10 @@ TEST_F(CompactedLibraries, Behave) {
       {"package require msgcat; msgcat::mc hello", "hello"},
       {"history add {set a 1}; history event 1", "set a 1"},
       {"info procs auto_load", "auto_load"},
+      // Message catalogues, read from the compacted msgs folders.
+      {"clock format 0 -format %B -locale de -gmt 1", "Januar"},
+      {"namespace eval ::tk {msgcat::mclocale de; msgcat::mcload $::tk_library/msgs; msgcat::mc &Abort}",
+       "&Abbruch"},
   };
   for (const auto& c : cases) {
     testing::internal::CaptureStdout();
