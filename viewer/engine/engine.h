@@ -158,6 +158,8 @@ struct FilePos {
   uint64_t offset;
 };
 FilePos TimeToFilePos(double t);
+// The same for a line number.
+FilePos LineToFilePos(uint64_t line);
 // The cache path "%s.mm" made from the data file path up to its last dot.
 std::string MinMaxCachePath(const char* data_path);
 bool ReadMinMaxCache(bool part);

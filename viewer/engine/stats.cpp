@@ -184,9 +184,11 @@ uint64_t TimeToLine(double t) {
   return static_cast<uint64_t>(line);
 }
 
-FilePos TimeToFilePos(double t) {
+FilePos TimeToFilePos(double t) { return LineToFilePos(TimeToLine(t)); }
+
+FilePos LineToFilePos(uint64_t line) {
   FilePos fp{};
-  fp.line = TimeToLine(t);
+  fp.line = line;
   const uint64_t S = SamplesPerChannel != 0 ? SamplesPerChannel : 1;
   const uint64_t block = fp.line / S;
   fp.scan = static_cast<uint32_t>(fp.line % S);
@@ -212,8 +214,9 @@ void ComputeSubStats(double t1, double t2) {
   if (ChannelCount == 0 || numlines == 0) return;
   starttime = t1;
   endtime = t2;
-  const FilePos from = TimeToFilePos(t1);
-  const uint64_t first = std::min(from.line, numlines - 1);
+  // Rounding can put the last time one line past the end: stay inside.
+  const FilePos from = LineToFilePos(std::min(TimeToLine(t1), numlines - 1));
+  const uint64_t first = from.line;
   const uint64_t last = std::min(TimeToLine(t2), numlines - 1);
   const uint64_t fi = fullDecimate ? first / fullDecimate : first;
   const uint64_t li = fullDecimate ? last / fullDecimate : last;

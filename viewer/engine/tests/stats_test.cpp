@@ -377,3 +377,40 @@ TEST(ShortLastBlock, EnhancedUsesOnlyTheBytesRead) {
 
 }  // namespace
 }  // namespace trendel
+
+namespace trendel {
+namespace {
+
+TEST(TimeToFilePos, PlainAndEnhancedOffsets) {
+  struct Case {
+    uint8_t enhanced;
+    double t;
+    uint64_t line;
+    uint32_t scan;
+    uint64_t offset;
+  } cases[] = {
+      // startpos 2000, S = 100, N = 4 (ChannelSize 8), period 0.01, startsec 10.
+      {0, 10.0, 0, 0, 2000 + 24},
+      {0, 10.555, 55, 55, 2000 + 55 * 8 + 24},
+      {0, 11.5, 150, 50, 2000 + (100 * 8 + 24) + 50 * 8 + 24},
+      {1, 11.5, 150, 50, 2000 + 100 * 8 + 50 * 6},  // stride of channel 1: 3 channels in segment 0
+      {0, 9.0, 0, 0, 2000 + 24},                    // before the start
+  };
+  for (const auto& c : cases) {
+    enhanced = c.enhanced;
+    startpos = 2000;
+    SamplesPerChannel = 100;
+    ChannelSize = 8;
+    g_dClockPeriod = 0.01;
+    startsec = 10.0;
+    sampleOffset[0] = 6;
+    const FilePos fp = TimeToFilePos(c.t);
+    EXPECT_EQ(fp.line, c.line) << c.t;
+    EXPECT_EQ(fp.scan, c.scan) << c.t;
+    EXPECT_EQ(fp.offset, c.offset) << c.t;
+  }
+  enhanced = 0;
+}
+
+}  // namespace
+}  // namespace trendel
