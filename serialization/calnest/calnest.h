@@ -48,14 +48,21 @@ ORVELA_EXTERN_C_BEGIN
 #define CALNEST_NAME_ROOM 64        /* a data-set name: at most 63 characters */
 #define CALNEST_MAX_ELEMENTS 1048576 /* the largest numelements= accepted */
 
-/* Result codes of the formatter operations and of init. */
-#define CALNEST_E_URL (-2)      /* a URL host naming no kind, or a child URL the parent neither makes nor holds */
-#define CALNEST_E_NOTHERE (-3)  /* an operation the kind does not have */
-#define CALNEST_E_NOMEM (-4)    /* out of memory */
-#define CALNEST_E_END (-6)      /* nextField: no more fields */
-#define CALNEST_E_CHILD (-7)    /* createChild with a type URL of another kind */
-#define CALNEST_E_VALUE (-9)    /* "numelements=" not followed by an integer in range */
-#define CALNEST_E_TEXT (-10)    /* a DataPoint value that is not a number, a field other than volts and eus, or a name over 63 characters */
+/* Result codes, each defined once: symbol, value, meaning. */
+#define CALNEST_CODES(X)                                                                                                  \
+  X(CALNEST_OK, 0, "no error")                                                                                            \
+  X(CALNEST_E_URL, -2, "a URL host naming no kind, or a child URL the parent neither makes nor holds")                    \
+  X(CALNEST_E_NOTHERE, -3, "an operation the kind does not have")                                                         \
+  X(CALNEST_E_NOMEM, -4, "out of memory")                                                                                 \
+  X(CALNEST_E_END, -6, "no more fields")                                                                                  \
+  X(CALNEST_E_CHILD, -7, "createChild with a type URL of another kind")                                                   \
+  X(CALNEST_E_VALUE, -9, "numelements= not followed by an integer in range")                                              \
+  X(CALNEST_E_TEXT, -10, "a value that is not a number, a field other than volts and eus, or a name over 63 characters")
+enum CalnestResultCode {
+#define CALNEST_CODE_ENUM_(symbol, value, text) symbol = value,
+  CALNEST_CODES(CALNEST_CODE_ENUM_)
+#undef CALNEST_CODE_ENUM_
+};
 
 /* One calibration point: a measured voltage and the engineering-unit value. */
 typedef struct DataPoint {

@@ -25,18 +25,24 @@
 
 ORVELA_EXTERN_C_BEGIN
 
-/* Result codes of comm itself (a transport's own codes are passed on). */
-#define COMM_OK 0
-#define COMM_E_URL (-1)       /* the URL cannot be split */
-#define COMM_E_TRANSPORT (-2) /* no transport library, or one without CommOpen, CommRead, CommWrite, CommClose */
-#define COMM_E_ARGUMENT (-3)  /* a NULL or foreign handle, a NULL buffer or a negative size */
-#define COMM_E_NOMEM (-4)     /* out of memory */
-#define COMM_E_EMPTY (-6)     /* no message queued */
-#define COMM_E_REWRITE (-7)   /* the content cannot be rewritten (read-only, no temporary file, a write failed) */
-#define COMM_E_CLOSE (-8)     /* the channel could not be closed, or the new content not put in place */
-#define COMM_E_SMALL (-9)     /* the buffer is smaller than the message */
-#define COMM_E_AGAIN (-14)    /* read: nothing available now, try again */
-#define COMM_E_END (-15)      /* read: end of the content */
+/* Result codes, each defined once: symbol, value, meaning. */
+#define COMM_CODES(X)                                                                                       \
+  X(COMM_OK, 0, "no error")                                                                                 \
+  X(COMM_E_URL, -1, "the URL cannot be split")                                                              \
+  X(COMM_E_TRANSPORT, -2, "no transport library, or one without CommOpen, CommRead, CommWrite, CommClose")  \
+  X(COMM_E_ARGUMENT, -3, "a NULL or foreign handle, a NULL buffer or a negative size")                      \
+  X(COMM_E_NOMEM, -4, "out of memory")                                                                      \
+  X(COMM_E_EMPTY, -6, "no message queued")                                                                  \
+  X(COMM_E_REWRITE, -7, "the content cannot be rewritten (read-only, no temporary file, a write failed)")   \
+  X(COMM_E_CLOSE, -8, "the channel could not be closed, or the new content not put in place")               \
+  X(COMM_E_SMALL, -9, "the buffer is smaller than the message")                                             \
+  X(COMM_E_AGAIN, -14, "nothing available now, try again")                                                  \
+  X(COMM_E_END, -15, "end of the content")
+enum CommResultCode {
+#define COMM_CODE_ENUM_(symbol, value, text) symbol = value,
+  COMM_CODES(COMM_CODE_ENUM_)
+#undef COMM_CODE_ENUM_
+};
 
 typedef struct CommHandle CommHandle;
 

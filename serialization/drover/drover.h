@@ -29,11 +29,19 @@
 
 ORVELA_EXTERN_C_BEGIN
 
-#define DROVER_E_URL (-1)     /* CommOpen: the URL cannot be split */
-#define DROVER_E_OPEN (-4)    /* the file cannot be opened ("can't open file: ..." on standard error) */
-#define DROVER_E_CLOSE (-8)   /* the descriptor could not be closed (or none was open) */
-#define DROVER_E_IOCTL (-13)  /* CommIoctl is not supported */
-#define DROVER_E_END (-15)    /* CommRead at the end of the file */
+/* Result codes, each defined once: symbol, value, meaning. */
+#define DROVER_CODES(X)                                                                     \
+  X(DROVER_OK, 0, "no error")                                                               \
+  X(DROVER_E_FAILED, -1, "the URL cannot be split, or the file cannot be read or written")  \
+  X(DROVER_E_OPEN, -4, "the file cannot be opened")                                         \
+  X(DROVER_E_CLOSE, -8, "the descriptor could not be closed, or none was open")             \
+  X(DROVER_E_IOCTL, -13, "CommIoctl is not supported")                                      \
+  X(DROVER_E_END, -15, "end of the file")
+enum DroverResultCode {
+#define DROVER_CODE_ENUM_(symbol, value, text) symbol = value,
+  DROVER_CODES(DROVER_CODE_ENUM_)
+#undef DROVER_CODE_ENUM_
+};
 
 /* Ordinal 1.  Cuts the file at the current position (when it is known), then
  * closes it; the handle's descriptor becomes -1.  Returns 0 or DROVER_E_CLOSE. */
@@ -57,7 +65,7 @@ ORVELA_EXPORT int CommInit(CommHandle* handle);
 ORVELA_EXPORT int CommIoctl(CommHandle* handle, int request, void* argument);
 
 /* Ordinal 7.  Decodes `url` into the handle, then opens as CommInit.
- * Returns 0, DROVER_E_URL or DROVER_E_OPEN. */
+ * Returns 0, DROVER_E_FAILED or DROVER_E_OPEN. */
 ORVELA_EXPORT int CommOpen(CommHandle* handle, const char* url);
 
 /* Ordinal 8.  Opens the file of the handle's URL again, as CommInit; on
@@ -66,7 +74,7 @@ ORVELA_EXPORT int CommOpen(CommHandle* handle, const char* url);
 ORVELA_EXPORT int CommReOpen(CommHandle* handle);
 
 /* Ordinal 9.  Reads up to count bytes.  Returns the number read,
- * DROVER_E_END at the end of the file, or -1 on error. */
+ * DROVER_E_END at the end of the file, or DROVER_E_FAILED on error. */
 ORVELA_EXPORT int CommRead(CommHandle* handle, void* buffer, int count);
 
 /* Ordinal 10.  CommBaseSendMessage with the same arguments and result. */
@@ -76,7 +84,7 @@ ORVELA_EXPORT int CommSendMessage(CommHandle* handle, int type, const void* data
 ORVELA_EXPORT int CommSendMessageAppend(CommHandle* handle, const void* data, int size);
 
 /* Ordinal 12.  Writes count bytes.  Returns the number written (fewer than
- * count when the disk fills), or -1 when nothing could be written. */
+ * count when the disk fills), or DROVER_E_FAILED when nothing could be written. */
 ORVELA_EXPORT int CommWrite(CommHandle* handle, const void* buffer, int count);
 
 ORVELA_EXTERN_C_END

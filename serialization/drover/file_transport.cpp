@@ -68,7 +68,7 @@ int Close(CommHandle* handle) {
 
 extern "C" int CommOpen(CommHandle* handle, const char* url) {
   if (!drover::IsHandle(handle)) return DROVER_E_OPEN;
-  if (decodeurl(&handle->url, url) != 0) return DROVER_E_URL;
+  if (decodeurl(&handle->url, url) != 0) return DROVER_E_FAILED;
   return drover::Open(handle, false);
 }
 
@@ -77,14 +77,14 @@ extern "C" int CommInit(CommHandle* handle) { return drover::Open(handle, false)
 extern "C" int CommReOpen(CommHandle* handle) { return drover::Open(handle, true); }
 
 extern "C" int CommRead(CommHandle* handle, void* buffer, int count) {
-  if (!drover::IsHandle(handle) || handle->fd < 0 || buffer == nullptr || count < 0) return -1;
+  if (!drover::IsHandle(handle) || handle->fd < 0 || buffer == nullptr || count < 0) return DROVER_E_FAILED;
   const long n = orvela::platform::ReadFile(handle->fd, buffer, static_cast<size_t>(count));
-  if (n < 0) return -1;
+  if (n < 0) return DROVER_E_FAILED;
   return n == 0 ? DROVER_E_END : static_cast<int>(n);
 }
 
 extern "C" int CommWrite(CommHandle* handle, const void* buffer, int count) {
-  if (!drover::IsHandle(handle) || handle->fd < 0 || buffer == nullptr || count < 0) return -1;
+  if (!drover::IsHandle(handle) || handle->fd < 0 || buffer == nullptr || count < 0) return DROVER_E_FAILED;
   return static_cast<int>(orvela::platform::WriteFile(handle->fd, buffer, static_cast<size_t>(count)));
 }
 

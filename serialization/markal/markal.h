@@ -33,14 +33,20 @@
 
 ORVELA_EXTERN_C_BEGIN
 
-/* Results of write. */
-#define MARKAL_E_KIND (-8)        /* a field of a kind other than 1, 2, 3, or nesting deeper than 9 */
-#define MARKAL_E_SHORT (-10)      /* the channel took fewer bytes than a line holds, or a line exceeds 511 characters */
-/* Results of read. */
-#define MARKAL_E_PARSE (-9)       /* malformed text, or an element no object could be made for */
-#define MARKAL_E_READ_TWICE (-11) /* the format object already holds a document */
-#define MARKAL_E_INCOMPLETE (-12) /* the input held no complete root element (empty or cut) */
-#define MARKAL_E_NOMEM (-4)       /* init: out of memory */
+/* Result codes, each defined once: symbol, value, meaning. */
+#define MARKAL_CODES(X)                                                                                              \
+  X(MARKAL_OK, 0, "no error")                                                                                        \
+  X(MARKAL_E_NOMEM, -4, "out of memory")                                                                             \
+  X(MARKAL_E_KIND, -8, "write: a field of a kind other than 1, 2, 3, or nesting deeper than 9")                      \
+  X(MARKAL_E_PARSE, -9, "read: malformed text, or an element no object could be made for")                           \
+  X(MARKAL_E_SHORT, -10, "write: the channel took fewer bytes than a line holds, or a line exceeds 511 characters")  \
+  X(MARKAL_E_READ_TWICE, -11, "read: the format object already holds a document")                                    \
+  X(MARKAL_E_INCOMPLETE, -12, "read: the input held no complete root element (empty or cut)")
+enum MarkalResultCode {
+#define MARKAL_CODE_ENUM_(symbol, value, text) symbol = value,
+  MARKAL_CODES(MARKAL_CODE_ENUM_)
+#undef MARKAL_CODE_ENUM_
+};
 
 /* The format object. */
 typedef struct MarkalFormat {

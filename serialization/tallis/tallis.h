@@ -14,13 +14,19 @@
 
 ORVELA_EXTERN_C_BEGIN
 
-/* Result codes. */
-#define TALLIS_OK 0
-#define TALLIS_E_ARGUMENT (-1) /* a NULL table, holder, key or output */
-#define TALLIS_E_KIND (-2)     /* a table kind other than "btree" */
-#define TALLIS_E_NOMEM (-4)    /* out of memory */
-#define TALLIS_E_EXISTS (-5)   /* insert: the key is already present */
-#define TALLIS_E_ABSENT (-6)   /* remove, lookup: the key is not present */
+/* Result codes, each defined once: symbol, value, meaning. */
+#define TALLIS_CODES(X)                                             \
+  X(TALLIS_OK, 0, "no error")                                       \
+  X(TALLIS_E_ARGUMENT, -1, "a NULL table, holder, key or output")   \
+  X(TALLIS_E_KIND, -2, "a table kind other than btree")             \
+  X(TALLIS_E_NOMEM, -4, "out of memory")                            \
+  X(TALLIS_E_EXISTS, -5, "insert: the key is already present")      \
+  X(TALLIS_E_ABSENT, -6, "remove, lookup: the key is not present")
+enum TallisResultCode {
+#define TALLIS_CODE_ENUM_(symbol, value, text) symbol = value,
+  TALLIS_CODES(TALLIS_CODE_ENUM_)
+#undef TALLIS_CODE_ENUM_
+};
 
 /* Orders two keys: negative, 0 or positive (callers use -1, 0 and 1).  Keys
  * are passed as the pointers given to the table, seen as texts. */

@@ -7,6 +7,7 @@
 #include "calnest.h"
 #include "shaper.h"
 #include "tallis.h"
+#include <set>
 
 namespace {
 
@@ -141,6 +142,26 @@ TEST(CalnestDataSets, CreatesAnOrderedTable) {
   F(sets)->getTypeUrl(sets, &type_url);
   EXPECT_STREQ(type_url, "calnest://DataSets");
   DBFClose(&sets);
+}
+
+// Every result code is defined once, with a message.
+TEST(CalnestCodes, EachValueOnceWithAMessage) {
+  struct Code {
+    const char* symbol;
+    int value;
+    const char* text;
+  };
+  const Code codes[] = {
+#define CALNEST_CODE_ROW_(symbol, value, text) {#symbol, value, text},
+      CALNEST_CODES(CALNEST_CODE_ROW_)
+#undef CALNEST_CODE_ROW_
+  };
+  std::set<int> values;
+  for (const Code& c : codes) {
+    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
+    EXPECT_STRNE(c.text, "") << c.symbol;
+  }
+  EXPECT_EQ(values.count(0), 1u);
 }
 
 }  // namespace

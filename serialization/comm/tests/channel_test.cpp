@@ -4,6 +4,7 @@
 #include <string>
 
 #include "comm.h"
+#include <set>
 
 namespace {
 
@@ -84,6 +85,26 @@ TEST(MemoryChannel, WritesOverwriteAndExtend) {
   EXPECT_EQ(h->write(h, nullptr, 1), COMM_E_ARGUMENT);
   EXPECT_EQ(CommMemoryContents(nullptr, nullptr, nullptr), COMM_E_ARGUMENT);
   CommFreeHandle(&handle);
+}
+
+// Every result code is defined once, with a message.
+TEST(CommCodes, EachValueOnceWithAMessage) {
+  struct Code {
+    const char* symbol;
+    int value;
+    const char* text;
+  };
+  const Code codes[] = {
+#define COMM_CODE_ROW_(symbol, value, text) {#symbol, value, text},
+      COMM_CODES(COMM_CODE_ROW_)
+#undef COMM_CODE_ROW_
+  };
+  std::set<int> values;
+  for (const Code& c : codes) {
+    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
+    EXPECT_STRNE(c.text, "") << c.symbol;
+  }
+  EXPECT_EQ(values.count(0), 1u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "drover.h"
+#include <set>
 #include "drover_fixture.h"
 
 namespace {
@@ -123,6 +124,26 @@ TEST_F(DroverTest, DirectCallsReopenIoctlCloseAndMessages) {
   EXPECT_EQ(CommRead(h, buffer, 1), -1);
   CommFreeHandle(&handle);
   EXPECT_EQ(Slurp(File("f")), "abc");
+}
+
+// Every result code is defined once, with a message.
+TEST(DroverCodes, EachValueOnceWithAMessage) {
+  struct Code {
+    const char* symbol;
+    int value;
+    const char* text;
+  };
+  const Code codes[] = {
+#define DROVER_CODE_ROW_(symbol, value, text) {#symbol, value, text},
+      DROVER_CODES(DROVER_CODE_ROW_)
+#undef DROVER_CODE_ROW_
+  };
+  std::set<int> values;
+  for (const Code& c : codes) {
+    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
+    EXPECT_STRNE(c.text, "") << c.symbol;
+  }
+  EXPECT_EQ(values.count(0), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "markal_fixture.h"
+#include <set>
 
 namespace {
 
@@ -45,6 +46,26 @@ TEST_F(MarkalTest, ShortWriteFails) {
   EXPECT_EQ(f()->write(f(), nullptr, "orvtestrec://tree", h), MARKAL_E_SHORT);
   CommFreeHandle(&channel);
   EXPECT_EQ(Log(), "init tree\nclose tree\n");
+}
+
+// Every result code is defined once, with a message.
+TEST(MarkalCodes, EachValueOnceWithAMessage) {
+  struct Code {
+    const char* symbol;
+    int value;
+    const char* text;
+  };
+  const Code codes[] = {
+#define MARKAL_CODE_ROW_(symbol, value, text) {#symbol, value, text},
+      MARKAL_CODES(MARKAL_CODE_ROW_)
+#undef MARKAL_CODE_ROW_
+  };
+  std::set<int> values;
+  for (const Code& c : codes) {
+    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
+    EXPECT_STRNE(c.text, "") << c.symbol;
+  }
+  EXPECT_EQ(values.count(0), 1u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tallis.h"
+#include <set>
 
 namespace {
 
@@ -102,6 +103,26 @@ TEST_F(BTreeTest, SetCompareReordersExistingEntries) {
   void* value = nullptr;
   EXPECT_EQ(t()->lookup(t(), "b", &value), 0);
   EXPECT_EQ(value, &b);
+}
+
+// Every result code is defined once, with a message.
+TEST(TallisCodes, EachValueOnceWithAMessage) {
+  struct Code {
+    const char* symbol;
+    int value;
+    const char* text;
+  };
+  const Code codes[] = {
+#define TALLIS_CODE_ROW_(symbol, value, text) {#symbol, value, text},
+      TALLIS_CODES(TALLIS_CODE_ROW_)
+#undef TALLIS_CODE_ROW_
+  };
+  std::set<int> values;
+  for (const Code& c : codes) {
+    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
+    EXPECT_STRNE(c.text, "") << c.symbol;
+  }
+  EXPECT_EQ(values.count(0), 1u);
 }
 
 }  // namespace
