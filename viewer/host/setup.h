@@ -9,6 +9,10 @@
 
 namespace trendel::host {
 
+// The script the start-up sequence ends with: a binding that ends the process
+// when the main window itself is destroyed, then events for ever.
+extern const char kEventLoopScript[];
+
 // Set-up steps before the Tcl library is initialised: file hooks, name index,
 // Et_NewBuiltinFile and source, Et_Interp, the library variables,
 // Et_MessageBox and the procedure Et_Bgerror.

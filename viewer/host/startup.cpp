@@ -5,13 +5,11 @@
 #include "message_box.h"
 #include "setup.h"
 
-namespace {
+namespace trendel::host {
 
-// Ends the process when the main window itself is destroyed, then processes
-// events for ever.
-constexpr const char kEventLoop[] = "bind . <Destroy> {+if {\"%W\"==\".\"} exit}\nwhile 1 {vwait forever}";
+const char kEventLoopScript[] = "bind . <Destroy> {+if {\"%W\"==\".\"} exit}\nwhile 1 {vwait forever}";
 
-}  // namespace
+}  // namespace trendel::host
 
 /*
  * Et_Startup --
@@ -38,6 +36,6 @@ extern "C" int Et_Startup(int argc, char** argv) {
   host::SetArgumentVariables(interp, argc, argv);
 
   Et_SetupInterp(interp);  // a failure that did not end the program goes on
-  Tcl_EvalEx(interp, kEventLoop, -1, TCL_EVAL_GLOBAL);
+  Tcl_EvalEx(interp, host::kEventLoopScript, -1, TCL_EVAL_GLOBAL);
   return 0;
 }

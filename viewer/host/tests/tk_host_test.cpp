@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "et.h"
@@ -198,6 +199,27 @@ TEST(TkSetup, MainScriptErrorGoesToBgerrorAndSetUpGoesOn) {
   Et_SetApplicationCommands(nullptr, 0);
   Et_Interp = nullptr;
   Tcl_DeleteInterp(interp);
+}
+
+}  // namespace
+}  // namespace trendel::host
+
+namespace trendel::host {
+namespace {
+
+using TkHostDeathTest = TkHost;
+
+TEST_F(TkHostDeathTest, DestroyingTheMainWindowEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // An earlier binding stays; destroying another window ends nothing.
+        Eval("toplevel .other; bind . <Destroy> {puts stderr kept}");
+        Eval("after 50 {destroy .other; after 50 {if {[winfo exists .]} {puts stderr alive; destroy .}}}");
+        Tcl_EvalEx(interp_, kEventLoopScript, -1, TCL_EVAL_GLOBAL);
+        std::exit(3);  // not reached: the binding exits
+      },
+      testing::ExitedWithCode(0), "alive\nkept");
 }
 
 }  // namespace
