@@ -137,6 +137,20 @@ TEST_F(ContainerReaderTest, ReadsUnsignedAndAnalogueWhateverWasReadBefore) {
   EXPECT_EQ((TAVIO_GetManualEuAdder(2, &adder), adder), -2.5);
 }
 
+TEST_F(ContainerReaderTest, PolynomialChannelWithoutItsDataSetKeepsTheDefaults) {
+  // The data set is looked up by the "MCAL" name in the default sensor file;
+  // no set of this name exists there.
+  Bytes file = Container(1, Bytes(4, 0), "polynomial");
+  ASSERT_EQ(TAVIO_ReadDataFile(WriteFile("p.kepr", file).c_str()), 0);
+  unsigned short order = 0;
+  double d = 0.0;
+  EXPECT_EQ((TAVIO_GetPolynomialOrder(1, &order), order), 1);
+  EXPECT_EQ((TAVIO_GetPolynomialCoeff(1, 1, &d), d), 0.0);
+  EXPECT_EQ((TAVIO_GetPolynomialCoeff(1, 2, &d), d), 1.0);
+  EXPECT_EQ((TAVIO_GetEuCalibrationPoint(1, 2, &d), d), 10.0);
+  EXPECT_EQ(ReadContext().description.channels[0].conversion_code, 2);
+}
+
 struct ContainerCase {
   const char* name;
   Bytes bytes;

@@ -253,6 +253,27 @@ TEST_F(TranslationTest, SegmentedSourcesAreGatheredPerChannel) {
     for (int c = 0; c < 3; ++c) EXPECT_EQ(copy.counts[static_cast<std::size_t>(k)][static_cast<std::size_t>(c)], TestWord(k, c));
 }
 
+TEST_F(TranslationTest, DigitalChannelsBecomeCountsOfZeroOrOne) {
+  HeaderSpec h;
+  h.channels = 32;
+  h.samples = 2;
+  h.style = 0x84;
+  ByteBuilder b;
+  b.Append(FixedHeader(h)).Append(Bytes(24, 0)).U16(0x0001).U16(0x0002).U16(0x8000).U16(0x0000);
+  const std::string source = WriteFile("dig.dat", b.bytes);
+  const std::string out = Path("dig_out.dat");
+  ASSERT_EQ(TAVIO_TranslateFile(out.c_str(), source.c_str(), 1), 0);
+  const Snapshot copy = Take(out);
+  ASSERT_EQ(copy.channels, 32);
+  ASSERT_EQ(copy.samples, 2);
+  for (int k = 0; k < 2; ++k) {
+    for (int c = 0; c < 32; ++c) {
+      const bool set = (k == 0 && (c == 0 || c == 17)) || (k == 1 && c == 15);
+      EXPECT_EQ(copy.counts[static_cast<std::size_t>(k)][static_cast<std::size_t>(c)], set ? 1.0 : 0.0) << k << "/" << c;
+    }
+  }
+}
+
 TEST_F(TranslationTest, FastRecordingsStayReadable) {
   // 128 channels at 20 kHz: a scan of one second would not fit the reader's
   // block buffer, so the output's scans are shorter.
