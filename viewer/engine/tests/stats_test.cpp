@@ -250,7 +250,12 @@ TEST_F(CacheTest, CancellingLeavesNoCache) {
   EXPECT_FALSE(std::filesystem::exists(cache_));
   EXPECT_EQ(fullgraph[0].numData(), 6u);  // three blocks folded before the stop took effect
   EXPECT_EQ(tcl.Ok("IsDataPresent"), "1");
-  EXPECT_EQ(tcl.Progress().back(), "-1.000000 ");
+  const auto progress = tcl.Progress();
+  ASSERT_EQ(progress.size(), 5u);
+  EXPECT_EQ(progress[0], "0.000000 0 of 125");
+  EXPECT_EQ(progress[1], "0.008000 1 of 125");
+  EXPECT_EQ(progress[3], "0.024000 3 of 125");
+  EXPECT_EQ(progress[4], "-1.000000 ");
   // The next load starts over and, uncancelled, writes the cache.
   tcl.Ok("proc progressbar {f m} {}");
   Load(tcl);
