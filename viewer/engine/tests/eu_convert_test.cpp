@@ -176,3 +176,23 @@ TEST_F(EuTest, MissingTablesGiveZeroDegrees) {
 
 }  // namespace
 }  // namespace trendel
+
+namespace trendel {
+namespace {
+
+// The table file the build writes from the ITS-90 tables.
+TEST(RealTables, KnownThermocoupleValues) {
+  const std::string path = std::string(ORVELA_BIN_DIR) + "/tctables.txt";
+  if (ParseTcTablesFrom(path.c_str()) != 0) GTEST_SKIP() << "no " << path;
+  struct Case {
+    int table;
+    double degc, mv;
+  } cases[] = {{3, 100.0, 4.096}, {3, -100.0, -3.554}, {2, 100.0, 5.269}, {7, 100.0, 4.279}, {0, 1000.0, 4.834}};
+  for (const auto& c : cases) {
+    EXPECT_NEAR(QelConvertDegCToMv(c.table, c.degc), c.mv, 0.002) << c.table << " " << c.degc;
+    EXPECT_NEAR(QelConvertMvToDegC(c.table, c.mv), c.degc, 0.05) << c.table << " " << c.mv;
+  }
+}
+
+}  // namespace
+}  // namespace trendel
