@@ -26,11 +26,20 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace trendel;
-  static const std::string dir = [] {
-    char pattern[] = "/tmp/viewer_engine_fuzz_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return std::string(made != nullptr ? made : "/tmp");
-  }();
+  // One scratch folder per process, removed when the process ends.
+  struct ScratchDir {
+    std::string path;
+    ScratchDir() {
+      char pattern[] = "/tmp/viewer_engine_fuzz_XXXXXX";
+      const char* made = mkdtemp(pattern);
+      path = made != nullptr ? made : "/tmp";
+    }
+    ~ScratchDir() {
+      if (path != "/tmp") rmdir(path.c_str());
+    }
+  };
+  static const ScratchDir scratch;
+  const std::string& dir = scratch.path;
   const std::string path = dir + "/input.dat";
   const std::string cache = dir + "/input.mm";
   size_t data_size = size;

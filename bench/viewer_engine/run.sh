@@ -6,6 +6,8 @@
 #   zoom + 16 point lists           (target <= 2 ms)
 #   peak memory loading 4 GiB       (target <= 100 MB)
 # Usage: bench/viewer_engine/run.sh [build dir]   (default: build)
+# The recordings (6 GiB in $VIEWER_BENCH_DIR, default /tmp) are removed at the
+# end unless VIEWER_BENCH_KEEP=1.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
@@ -49,3 +51,6 @@ print("zoom + 16 point lists: %.2f ms (<= 2)" % ms("BM_ZoomDraw"))
 print("peak memory loading 4 GiB: %s MB (<= 100)" % sys.argv[4])
 PY
 rm -f "$json"
+if [ "${VIEWER_BENCH_KEEP:-0}" != 1 ]; then
+  rm -f "$dir"/viewer_bench_4096.* "$dir"/viewer_bench_65536.* "$dir"/viewer_bench_4g.*
+fi
