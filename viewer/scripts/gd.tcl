@@ -344,17 +344,17 @@ proc build_menu {} {
     }
     menu .menu.window.m.assign -tearoff 0
     .menu.window.m.assign add radiobutton -label "Empty displays" -value empty \
-	-variable c(assign) -command assign_channels
+	-variable c(assign) -command reassign_channels
     for {set n 1} {$n <= 8} {incr n} {
 	.menu.window.m.assign add radiobutton -label "$n per display" -value $n \
-	    -variable c(assign) -command assign_channels
+	    -variable c(assign) -command reassign_channels
     }
     .menu.window.m.assign add radiobutton -label "As master" -value master \
-	-variable c(assign) -command assign_channels
+	-variable c(assign) -command reassign_channels
     .menu.window.m.assign add radiobutton -label "Split" -value split \
-	-variable c(assign) -command assign_channels
+	-variable c(assign) -command reassign_channels
     .menu.window.m.assign add radiobutton -label "All" -value all \
-	-variable c(assign) -command assign_channels
+	-variable c(assign) -command reassign_channels
 
     menubutton .menu.search -text "Search" -underline 0 -menu .menu.search.m
     menu .menu.search.m -tearoff 0
@@ -841,6 +841,24 @@ proc assign_channels {} {
 	}
     }
     calcEuForAllDisplays
+}
+
+#----------------------------------------------------------------------
+# reassign_channels --
+#
+#	The "Assign Channels" menu: a new rule takes effect on the screen at
+#	once, not only at the next redraw.
+#
+# Results:
+#	None.
+#
+# Side effects:
+#	As assign_channels; redraws the displays.
+#----------------------------------------------------------------------
+
+proc reassign_channels {} {
+    assign_channels
+    redraw_all_displays
 }
 
 #----------------------------------------------------------------------

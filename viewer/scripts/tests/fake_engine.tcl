@@ -178,6 +178,9 @@ proc GetFraction {time} {
 	    && [format %f $t] ne [format %f $e]} {
 	return -code error "Time $time is not within file range"
     }
+    if {$e <= $s} {
+	return 0.000000
+    }
     format %f [expr {($t - $s) / ($e - $s)}]
 }
 
