@@ -258,6 +258,17 @@ int DataPointsChild(Object* self, const char* type_url, void** out) {
   return 0;
 }
 
+/*
+ *----------------------------------------------------------------------
+ * DataPointsGetData --
+ *   getData of DataPoints; the first call turns the collected points into
+ *   one array of element-count points and hands it to the parent record.
+ * Results:
+ *   0 with *out the array (null for no points), or CALNEST_E_NOMEM.
+ * Side effects:
+ *   The array is a block on the object's resource list.
+ *----------------------------------------------------------------------
+ */
 int DataPointsGetData(void* o, void** out) {
   Object* self = Self(o);
   if (self->pending_ > 0) {

@@ -64,6 +64,17 @@ int NewObject(void** out, const DecodedUrl* url, Object* parent) {
 
 }  // namespace
 
+/*
+ *----------------------------------------------------------------------
+ * Init --
+ *   The export "init": an object for `url`, under `parent` when given
+ *   (see calnest.h).
+ * Results:
+ *   0, CALNEST_E_URL, CALNEST_E_VALUE or CALNEST_E_NOMEM.
+ * Side effects:
+ *   For a field element the parent gains a reference.
+ *----------------------------------------------------------------------
+ */
 int Init(void** out, DecodedUrl* url, void* parent) {
   if (out == nullptr || url == nullptr) return CALNEST_E_URL;
   if (parent == nullptr) return NewObject(out, url, nullptr);
@@ -88,6 +99,18 @@ int Init(void** out, DecodedUrl* url, void* parent) {
   return CALNEST_E_URL;
 }
 
+/*
+ *----------------------------------------------------------------------
+ * Close --
+ *   The export "close": drops a reference; at the last, finalises the
+ *   object, destroys a table it created and hands its resources to the
+ *   parent (or releases them).
+ * Results:
+ *   0.
+ * Side effects:
+ *   The object is freed and *object nulled at the last reference.
+ *----------------------------------------------------------------------
+ */
 int Close(void** object) {
   if (object == nullptr) return 0;
   Object* o = ObjectOf(*object);

@@ -85,6 +85,18 @@ int64_t Position(CommHandle* handle) {
   return at < 0 ? -1 : at + static_cast<int64_t>(c->pending_.size());
 }
 
+/*
+ *----------------------------------------------------------------------
+ * PrepareRewrite --
+ *   First of the two rewrite calls: for a file, opens a temporary file
+ *   beside it that collects the new content.
+ * Results:
+ *   COMM_OK, or COMM_E_REWRITE for a file opened read-only, one without
+ *   a name, or no temporary file (every later write then fails).
+ * Side effects:
+ *   The handle's descriptor is the temporary file's until CommFreeHandle.
+ *----------------------------------------------------------------------
+ */
 int PrepareRewrite(CommHandle* handle) {
   Channel* c = ChannelOf(handle);
   if (c == nullptr) return COMM_E_ARGUMENT;
@@ -168,8 +180,19 @@ std::unique_ptr<Channel> NewChannel() {
   return c;
 }
 
-// Completes a rewrite in progress: the temporary file takes the old one's
-// place only when every write succeeded, it reached the disk and closed.
+/*
+ *----------------------------------------------------------------------
+ * FinishRewrite --
+ *   Completes a rewrite in progress: the temporary file takes the old
+ *   one's place only when every write succeeded, it reached the disk and
+ *   it closed.
+ * Results:
+ *   COMM_OK, or COMM_E_CLOSE when the new content was not put in place.
+ * Side effects:
+ *   The temporary file is renamed over the old file or removed; both
+ *   descriptors are closed.
+ *----------------------------------------------------------------------
+ */
 int FinishRewrite(Channel* c) {
   CommHandle* handle = &c->handle_;
   bool ok = FlushPending(c) && platform::SyncFile(handle->fd);
@@ -185,7 +208,17 @@ int FinishRewrite(Channel* c) {
   return ok ? COMM_OK : COMM_E_CLOSE;
 }
 
-// Closes the channel as CommFreeHandle describes; the handle stays alive.
+/*
+ *----------------------------------------------------------------------
+ * CloseChannel --
+ *   Closes the channel as CommFreeHandle describes (the handle record
+ *   itself stays alive, so that the transport still recognises it).
+ * Results:
+ *   CommFreeHandle's result.
+ * Side effects:
+ *   The descriptor is closed; a file only read is not cut.
+ *----------------------------------------------------------------------
+ */
 int CloseChannel(Channel* c) {
   if (c->memory_) return COMM_OK;
   CommHandle* h = &c->handle_;

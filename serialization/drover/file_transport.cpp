@@ -17,8 +17,19 @@ constexpr size_t kNameMax = 127;
 
 bool IsHandle(const CommHandle* handle) { return handle != nullptr && handle->magic == COMM_MAGIC; }
 
-// Opens the file of the handle's URL.  Returns the descriptor, or -1 after
-// writing the "can't open file" message.
+/*
+ *----------------------------------------------------------------------
+ * OpenUrlFile --
+ *   Opens the file of the handle's URL: the host followed by the path,
+ *   with the access mode of its mode="..." value.
+ * Results:
+ *   The descriptor, or -1 for a name over 127 characters, a mode that is
+ *   not in the table, or a failed open.
+ * Side effects:
+ *   On failure writes "can't open file: " and the system's description
+ *   of the error to standard error.
+ *----------------------------------------------------------------------
+ */
 int OpenUrlFile(CommHandle* handle) {
   const DecodedUrl& url = handle->url;
   int fd = -1;
@@ -52,6 +63,16 @@ int Open(CommHandle* handle, bool reopen) {
   return 0;
 }
 
+/*
+ *----------------------------------------------------------------------
+ * Close --
+ *   Cuts the file at the current position, then closes it.
+ * Results:
+ *   0, or DROVER_E_CLOSE when no descriptor is open or close fails.
+ * Side effects:
+ *   The handle's descriptor becomes -1.
+ *----------------------------------------------------------------------
+ */
 int Close(CommHandle* handle) {
   if (!IsHandle(handle) || handle->fd < 0) return DROVER_E_CLOSE;
   // Reading and writing share the position, so after a rewrite from the start

@@ -129,6 +129,20 @@ class TreeBuilder {
     }
   }
 
+  /*
+   *----------------------------------------------------------------------
+   * TreeBuilder::Start --
+   *   The start handler: makes the element's object under the innermost
+   *   open one, from its formatter attribute or else from the parent's type
+   *   URL with the element's name, and lets it create its data from ID.
+   * Results:
+   *   false (a handler failure) for nesting beyond 9, a formatter without
+   *   its closing quote, no parent URL to derive from, a URL or ID over 255
+   *   characters, or an object that cannot be made or created.
+   * Side effects:
+   *   The object is pushed on the object stack.
+   *----------------------------------------------------------------------
+   */
   bool Start(const std::string& name, const std::string& attributes) {
     if (depth_ >= kMaxDepth) return false;
     auto* parent = static_cast<DBFFormatter*>(stack_[depth_]);
@@ -209,6 +223,19 @@ class Parser {
  public:
   Parser(ByteSource* in, TreeBuilder* tree) : in_(in), tree_(tree) {}
 
+  /*
+   *----------------------------------------------------------------------
+   * Parser::Run --
+   *   Runs the state machine over the input until the root element closes,
+   *   an error stops it, or the input ends.
+   * Results:
+   *   kDone, kSyntax ("Parse error ..."), kHandler ("Callback code ...")
+   *   or kUnfinished (input ended; "unbalanced tag: ..." when inside an
+   *   element).
+   * Side effects:
+   *   Calls the handlers; writes the messages to standard error.
+   *----------------------------------------------------------------------
+   */
   int Run() {
     State state = kStart;
     for (;;) {

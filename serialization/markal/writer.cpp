@@ -25,6 +25,20 @@ int CloseAnd(void* object, int rc) {
   return rc;
 }
 
+/*
+ *----------------------------------------------------------------------
+ * WriteElement --
+ *   Writes `data` as an element of `type_url` under `parent`: the start
+ *   tag line, one line per text field, nested elements for object
+ *   fields, and the closing line when the iteration ended normally.
+ * Results:
+ *   0; MARKAL_E_SHORT for a line the channel did not take whole;
+ *   MARKAL_E_KIND for a field of another kind or too deep a nesting;
+ *   the formatter registry's code when no object can be made.
+ * Side effects:
+ *   Lines are written to the channel; the element's object is closed.
+ *----------------------------------------------------------------------
+ */
 int WriteElement(void* data, const char* type_url, void* parent, CommHandle* channel, int depth) {
   if (depth > kMaxDepth) return MARKAL_E_KIND;
   void* object = nullptr;
