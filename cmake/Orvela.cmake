@@ -154,6 +154,15 @@ function(orvela_program name)
   install(TARGETS ${name} RUNTIME DESTINATION ${ORVELA_INSTALL_BIN})
 endfunction()
 
+# Adds the calling component's tests/ folder when tests are built and the
+# folder has a CMakeLists.txt; with ORVELA_BUILD_TESTS off nothing in it is
+# configured, so its targets' properties are not set on missing targets.
+macro(orvela_add_tests)
+  if(ORVELA_BUILD_TESTS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/CMakeLists.txt)
+    add_subdirectory(tests)
+  endif()
+endmacro()
+
 function(orvela_test name)
   if(NOT ORVELA_BUILD_TESTS)
     return()
