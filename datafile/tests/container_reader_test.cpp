@@ -35,19 +35,19 @@ struct Chunks {
   }
 };
 
-// A container with `channels` CHAN chunks (name "C<i>", type `type`) and
-// `data` as its samples.
-Bytes Container(int channels, const Bytes& data, const std::string& type = "volts", double zero = 100.0) {
-  Chunks chns;
-  for (int i = 0; i < channels; ++i) {
-    Chunks chan;
-    chan.Text("NAME", "C" + std::to_string(i + 1)).Text("CVTP", type).Text("EU  ", "mV").Text("TCRF", "");
-    chan.Text("MCAL", "none").F64("CPV ", 10.0).F64("ZO  ", zero).F64("TARE", 2.5).F64("SCAL", 0.5);
-    chan.F64("GFAC", 2.0);
-    chns.Chunk("CHAN", chan.bytes);
-  }
+// The payload of a CHAN chunk: name "C<i>", type `type`, offset `zero`.
+Bytes ChannelChunks(int i, const std::string& type = "volts", double zero = 100.0) {
+  Chunks chan;
+  chan.Text("NAME", "C" + std::to_string(i + 1)).Text("CVTP", type).Text("EU  ", "mV").Text("TCRF", "");
+  chan.Text("MCAL", "none").F64("CPV ", 10.0).F64("ZO  ", zero).F64("TARE", 2.5).F64("SCAL", 0.5);
+  chan.F64("GFAC", 2.0);
+  return chan.bytes;
+}
+
+// A container whose CHNS chunk holds `chns` and whose DATA chunk holds `data`.
+Bytes ContainerOf(const Bytes& chns, const Bytes& data) {
   Chunks conf;
-  conf.Chunk("CHNS", chns.bytes).F64("CLKR", 50.0);
+  conf.Chunk("CHNS", chns).F64("CLKR", 50.0);
   Chunks time;
   time.U32(86400 + 3600);
   conf.Chunk("TIME", time.bytes);
@@ -56,6 +56,14 @@ Bytes Container(int channels, const Bytes& data, const std::string& type = "volt
   Chunks file;
   file.Chunk("FORM", form.bytes);
   return file.bytes;
+}
+
+// A container with `channels` CHAN chunks (name "C<i>", type `type`) and
+// `data` as its samples.
+Bytes Container(int channels, const Bytes& data, const std::string& type = "volts", double zero = 100.0) {
+  Chunks chns;
+  for (int i = 0; i < channels; ++i) chns.Chunk("CHAN", ChannelChunks(i, type, zero));
+  return ContainerOf(chns.bytes, data);
 }
 
 class ContainerReaderTest : public ReaderTest {
@@ -187,7 +195,26 @@ TEST_F(ContainerReaderTest, DamagedContainers) {
     form.Raw("STRM").Chunk("CONF", conf.bytes).Chunk("DATA", four_sets);
     strm = Chunks().Chunk("FORM", form.bytes).bytes;
   }
+  // A CHAN chunk that claims more than its CHNS chunk holds, while the file
+  // goes on for long enough.
+  Bytes chan_past_container;
+  {
+    const Bytes chan = ChannelChunks(0);
+    Chunks chns;
+    chns.Raw("CHAN").U32(static_cast<uint32_t>(chan.size() + 40));
+    chns.bytes.insert(chns.bytes.end(), chan.begin(), chan.end());
+    chan_past_container = ContainerOf(chns.bytes, Bytes(400, 1));
+  }
+  // A counts-per-volt chunk of four bytes instead of a double.
+  Bytes short_number;
+  {
+    Chunks chan;
+    chan.Text("NAME", "n").Text("CVTP", "volts").Chunk("CPV ", Bytes(4, 0));
+    short_number = ContainerOf(Chunks().Chunk("CHAN", chan.bytes).bytes, four_sets);
+  }
   const ContainerCase cases[] = {
+      {"chunk past its container", chan_past_container, TAVIO_E_FILE, 0, "", 0},
+      {"number chunk of the wrong length", short_number, TAVIO_E_FILE, 0, "", 0},
       {"first chunk LIST", list, TAVIO_E_FILE, 0, "", 0},
       {"no channels", no_chan, TAVIO_E_FILE, 0, "", 0},
       {"129 channels", many, TAVIO_E_FILE, 0, "", 0},

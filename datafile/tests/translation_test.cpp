@@ -184,6 +184,72 @@ TEST_F(TranslationTest, TextFormatsWriteOneRowPerSet) {
   EXPECT_EQ(LineCount(diz), 8 + 4 + 10);  // 8 header lines, 4 coefficient rows (order 3)
 }
 
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', at);
+    out.push_back(line.substr(at, tab - at));
+    if (tab == std::string::npos) return out;
+    at = tab + 1;
+  }
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(TranslationTest, TextFormatsHoldTheConfigurationAndEuValues) {
+  const std::string source = Source();
+  const Snapshot original = Take(source);
+  // The EU value of every sample of sets 10 to 19, as the reader gives it.
+  ASSERT_EQ(TAVIO_ReadDataFile(source.c_str()), 0);
+  std::vector<std::vector<double>> eu;
+  for (int k = 10; k < 20; ++k) {
+    std::vector<double> set;
+    for (int ch = 1; ch <= kChannels; ++ch) set.push_back(Sample(2, k, ch));
+    eu.push_back(set);
+  }
+  TAVIO_CloseReadFile();
+
+  for (const int format : {6, 7}) {
+    const std::string out = Path(format == 6 ? "cfg.diz" : "cfg.txt");
+    ASSERT_EQ(TAVIO_TranslateSubFile(out.c_str(), source.c_str(), format, 10, 20), 0) << format;
+    const std::vector<std::string> lines = Lines(out);
+    std::size_t row = 0;
+    if (format == 6) {
+      ASSERT_GE(lines.size(), 12u);
+      EXPECT_EQ(std::stod(lines[0]), 100.0);
+      EXPECT_EQ(Fields(lines[1]), (std::vector<std::string>{"", "Chan 1", "Chan 2", "Chan 3", "Chan 4"}));
+      const std::vector<std::string>* texts[] = {&original.names, &original.units, &original.types};
+      for (std::size_t t = 0; t < 3; ++t) {
+        std::vector<std::string> expected{""};
+        expected.insert(expected.end(), texts[t]->begin(), texts[t]->end());
+        EXPECT_EQ(Fields(lines[2 + t]), expected) << "header line " << 2 + t;
+      }
+      for (int ch = 0; ch < kChannels; ++ch) {
+        const auto c = static_cast<std::size_t>(ch);
+        EXPECT_DOUBLE_EQ(std::stod(Fields(lines[5])[c + 1]), original.cpv[c]) << ch;
+        EXPECT_EQ(std::stoi(Fields(lines[6])[c + 1]), original.offsets[c]) << ch;
+        EXPECT_EQ(std::stoi(Fields(lines[7])[c + 1]), original.orders[c]) << ch;
+        for (std::size_t j = 0; j < original.coefficients[c].size(); ++j)
+          EXPECT_NEAR(std::stod(Fields(lines[8 + j])[c + 1]), original.coefficients[c][j], 1e-6) << ch << "/" << j;
+      }
+      row = 8 + 4;  // the load cell's order 3 gives four coefficient rows
+    }
+    ASSERT_EQ(lines.size(), row + 10) << format;
+    for (std::size_t k = 0; k < 10; ++k, ++row) {
+      const std::vector<std::string> fields = Fields(lines[row]);
+      ASSERT_EQ(fields.size(), 1u + kChannels) << "row " << k;
+      for (std::size_t c = 0; c < kChannels; ++c)
+        EXPECT_NEAR(std::stod(fields[c + 1]), eu[k][c], 1e-6 * (1.0 + std::fabs(eu[k][c]))) << k << "/" << c;
+    }
+  }
+}
+
 TEST_F(TranslationTest, SubRangesAndTheirEnds) {
   const std::string source = Source();
   const Snapshot original = Take(source);
