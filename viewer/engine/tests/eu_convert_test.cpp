@@ -2,6 +2,7 @@
 // and the conversion of counts to engineering units.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 
@@ -83,6 +84,28 @@ TEST_F(EuTest, TableInterpolation) {
   EXPECT_EQ(QelConvertMvToDegC(9, 1.0), 0.0);   // empty table
   EXPECT_EQ(QelConvertMvToDegC(42, 1.0), 0.0);  // no such table
   EXPECT_EQ(QelConvertDegCToMv(-1, 1.0), 0.0);
+}
+
+// Below a table's first entry both lookups stay inside the table and answer
+// its first entry; the table here does not start at 0 so that the clamped
+// value differs from the 0.0 of an empty table.
+TEST_F(EuTest, ValuesBelowATableClampToItsFirstEntry) {
+  const std::string path = dir_.Path("cold.txt");
+  {
+    std::ofstream f(path);
+    f << " ITS-90 Table for type B thermocouples\nh\nh\n-2, -0.078\n-1, -0.039\n0, 0.000\n1, 0.039\n";
+  }
+  ASSERT_EQ(ParseTcTablesFrom(path.c_str()), 0);
+  struct Case {
+    double in, out;
+  } mv_to_degc[] = {{-5.0, -2.0}, {-0.079, -2.0}, {-0.078, -2.0}, {-0.0585, -1.5}, {0.039, 1.0}, {7.0, 1.0}};
+  for (const auto& c : mv_to_degc) EXPECT_NEAR(QelConvertMvToDegC(0, c.in), c.out, 1e-12) << c.in;
+  struct Case2 {
+    double in, out;
+  } degc_to_mv[] = {{-1e300, -0.078}, {-300.0, -0.078}, {-3.5, -0.078}, {-2.5, -0.078},
+                    {-2.0, -0.078},   {-1.0, -0.039},   {0.5, 0.0195},   {1.0, 0.0}};
+  for (const auto& c : degc_to_mv) EXPECT_NEAR(QelConvertDegCToMv(0, c.in), c.out, 1e-12) << c.in;
+  EXPECT_EQ(QelConvertDegCToMv(0, std::nan("")), 0.0);
 }
 
 TEST_F(EuTest, TableFileLimits) {

@@ -193,19 +193,87 @@ class CacheTest : public ::testing::Test {
   std::string path_, cache_;
 };
 
-// A recording that grew since its cache was written (viewed while being
-// recorded, then reloaded) must not show the old data.
-TEST_F(CacheTest, GrownRecordingIsRecomputed) {
-  EngineInterp tcl;
-  Load(tcl);
-  ASSERT_EQ(fullDecimate, 32u);
-  const size_t old_size = std::filesystem::file_size(cache_);
-  r_.lines = 1200;  // same first stamp, group size and scan size
-  r_.Write(path_);
-  Load(tcl);
-  ASSERT_EQ(fullDecimate, 32u);
-  EXPECT_EQ(fullgraph[0].data, ExpectedPairs(r_, 32, false)[0]);
-  EXPECT_GT(std::filesystem::file_size(cache_), old_size);
+// The records of a cache file of `channels` channels, as (minimum, maximum)
+// pairs per channel; empty when the file is missing or malformed.
+std::vector<std::vector<uint16_t>> CacheRecords(const std::string& path, int channels) {
+  const std::string bytes = ReadAll(path);
+  size_t body = 0;
+  for (int line = 0; line < 3; ++line) {
+    body = bytes.find('\n', body);
+    if (body == std::string::npos) return {};
+    ++body;
+  }
+  const size_t record = 4 * static_cast<size_t>(channels);
+  if ((bytes.size() - body) % record != 0) return {};
+  std::vector<std::vector<uint16_t>> out(channels);
+  for (size_t at = body; at < bytes.size(); at += record)
+    for (int ch = 0; ch < channels; ++ch) {
+      uint16_t lo, hi;
+      std::memcpy(&lo, bytes.data() + at + ch * 2, 2);
+      std::memcpy(&hi, bytes.data() + at + (channels + ch) * 2, 2);
+      out[ch].push_back(lo);
+      out[ch].push_back(hi);
+    }
+  return out;
+}
+
+// A cache is keyed by the first stamp, the group size and the scan size
+// only.  A recording that grew since its cache was written (viewed while it
+// is being recorded, then reloaded) or that was rewritten in place with the
+// same first stamp keeps all three, and must still not show the old data:
+// the record count no longer matches, so the cache is recomputed and
+// written again.
+TEST_F(CacheTest, StaleCachesAreRecomputedAndRewritten) {
+  struct Case {
+    const char* name;
+    uint64_t lines;  // of the file as reloaded
+    bool appended;   // scans appended to the first file, else rewritten whole
+    uint16_t salt;   // rewritten samples differ from the first file's
+  } cases[] = {
+      {"scans appended while recording", 1152, true, 0},
+      {"rewritten shorter", 800, false, 0x1234},
+      {"rewritten longer", 1200, false, 0x4321},
+      {"rewritten with a padded last scan", 1100, false, 0x0F0F},
+  };
+  for (const auto& c : cases) {
+    EngineInterp tcl;
+    r_.lines = 960;  // 15 whole scans of 64
+    r_.value = Scrambled;
+    r_.Write(path_);
+    Load(tcl);
+    ASSERT_EQ(fullDecimate, 32u) << c.name;
+    ASSERT_EQ(CacheRecords(cache_, 4)[0].size(), 2u * 30) << c.name;
+
+    Recording now = r_;
+    now.lines = c.lines;
+    const uint16_t salt = c.salt;
+    now.value = [salt](uint64_t k, int ch) { return static_cast<uint16_t>(Scrambled(k, ch) ^ salt); };
+    if (c.appended) {
+      const auto whole = now.Bytes();
+      const auto first = r_.Bytes();
+      ASSERT_TRUE(std::equal(first.begin(), first.end(), whole.begin())) << c.name;
+      std::ofstream(path_, std::ios::binary | std::ios::app)
+          .write(reinterpret_cast<const char*>(whole.data() + first.size()),
+                 static_cast<std::streamsize>(whole.size() - first.size()));
+    } else {
+      now.Write(path_);
+    }
+    tcl.Progress();
+    Load(tcl);
+    EXPECT_EQ(numlines, c.lines) << c.name;
+    ASSERT_EQ(fullDecimate, 32u) << c.name;  // same key as the cache: stamp, group size, scan size
+    const auto expected = ExpectedPairs(now, 32, false);
+    for (int ch = 0; ch < 4; ++ch) EXPECT_EQ(fullgraph[ch].data, expected[ch]) << c.name << " channel " << ch;
+    EXPECT_EQ(CacheRecords(cache_, 4), expected) << c.name;
+    // The file was read, not the cache: no report counts the 30 old records.
+    for (const auto& p : tcl.Progress()) EXPECT_EQ(p.find(" of 30"), std::string::npos) << c.name << ": " << p;
+    // And the rewritten cache serves the next load.
+    Load(tcl);
+    EXPECT_EQ(fullgraph[0].data, expected[0]) << c.name;
+    const auto progress = tcl.Progress();
+    ASSERT_FALSE(progress.empty()) << c.name;
+    EXPECT_EQ(progress.front(), "0.000000 0 of " + std::to_string(expected[0].size() / 2)) << c.name;
+  }
 }
 
 TEST_F(CacheTest, MismatchedOrDamagedCachesAreIgnoredAndRewritten) {
