@@ -11,6 +11,11 @@
  *
  * "calnest://DataPoints/numelements=N" fixes the number of points of a
  * DataPoints object made without a record (0 <= N <= CALNEST_MAX_ELEMENTS).
+ * Points a tree declares that way (or that a DataPoints object takes over from
+ * its record) are allocated when the object is finalised; create() refuses a
+ * DataPoints object with CALNEST_E_VALUE once its tree would declare more than
+ * CALNEST_MAX_ELEMENTS of them.  Only created objects are finalised: objects
+ * made for writing leave the records they iterate as they are.
  *
  * The collection holder is one pointer to a tallis "btree" table whose keys
  * and values are both the DataSet records' addresses, ordered by name (a
@@ -56,7 +61,7 @@ ORVELA_EXTERN_C_BEGIN
   X(CALNEST_E_NOMEM, -4, "out of memory")                                                                                 \
   X(CALNEST_E_END, -6, "no more fields")                                                                                  \
   X(CALNEST_E_CHILD, -7, "createChild with a type URL of another kind")                                                   \
-  X(CALNEST_E_VALUE, -9, "numelements= not followed by an integer in range")                                              \
+  X(CALNEST_E_VALUE, -9, "numelements= not followed by an integer in range, or a tree declaring too many points")          \
   X(CALNEST_E_TEXT, -10, "a value that is not a number, a field other than volts and eus, or a name over 63 characters")
 enum CalnestResultCode {
 #define CALNEST_CODE_ENUM_(symbol, value, text) symbol = value,

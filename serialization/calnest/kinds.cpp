@@ -144,7 +144,7 @@ int DataSetsChild(Object* self, const char* type_url, void** out) {
 
 int DataSetsGetData(void* o, void** out) {
   Object* self = Self(o);
-  if (self->pending_ > 0) {
+  if (self->pending_ > 0 && self->created_) {
     --self->pending_;
     TallisTable* table = TableOf(self->data_);
     if (table != nullptr) {
@@ -232,8 +232,22 @@ int DataPointsFirst(void* o, void* data, const char** name, void** value, int* k
   return DataPointsNext(o, name, value, kind, type_url, context);
 }
 
+// The object at the top of `o`'s tree.
+Object* TopOf(Object* o) {
+  while (o->parent_ != nullptr) o = o->parent_;
+  return o;
+}
+
 int DataPointsCreate(void* o, const char*) {
   Object* self = Self(o);
+  // Points declared by numelements= or taken from the record cost nothing in
+  // the text but become array entries when the object is finalised; a tree
+  // may declare at most CALNEST_MAX_ELEMENTS of them, so that a few bytes of
+  // hostile text cannot ask for gigabytes.  Points read from the text are
+  // paid for by the text itself.
+  Object* top = TopOf(self);
+  if (self->element_count_ > CALNEST_MAX_ELEMENTS - top->declared_points_) return CALNEST_E_VALUE;
+  top->declared_points_ += self->element_count_;
   self->points_.clear();
   if (self->parent_ != nullptr) {
     void* slot = nullptr;
@@ -266,12 +280,16 @@ int DataPointsChild(Object* self, const char* type_url, void** out) {
  * Results:
  *   0 with *out the array (null for no points), or CALNEST_E_NOMEM.
  * Side effects:
- *   The array is a block on the object's resource list.
+ *   The array is a block on the object's resource list.  Objects that
+ *   were never created are not finalised.
  *----------------------------------------------------------------------
  */
 int DataPointsGetData(void* o, void** out) {
   Object* self = Self(o);
-  if (self->pending_ > 0) {
+  // Only an object that create() bound to a record hands it an array: one
+  // made for writing (iterated, or closed after a failed write before its
+  // iteration began) must leave the live record as it is.
+  if (self->pending_ > 0 && self->created_) {
     --self->pending_;
     // The collected points become one array of element-count points (the
     // count from numelements= or the record, plus every point collected).

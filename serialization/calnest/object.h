@@ -55,7 +55,10 @@ struct Object {
   size_t index_ = 0;      // iteration position
   int64_t element_count_ = 0;
   int pending_ = 1;       // finalisation still to run (getData)
-  bool created_ = false;  // create() built this object's data
+  bool created_ = false;  // create() built this object's data; only such objects are finalised
+  // Top-level object: points its tree declared without reading them
+  // (numelements=, a record's count), each one an array entry to allocate.
+  int64_t declared_points_ = 0;
   char text_[512] = {};   // one number formatted for the iteration
   CreateChildFn create_child_ = nullptr;
   std::vector<DataSet*> records_;    // DataSets: records collected while reading

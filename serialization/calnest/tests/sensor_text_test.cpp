@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,68 @@ TEST(SensorText, FormatterBeforeIdMissingIdsValuesAndEmptyPoints) {
   EXPECT_EQ(records[1]->points[1].eus, 0.0);  // no eus element
 }
 
+TEST(SensorText, NonNumberVoltsLeaveThePointAtZero) {
+  SensorText text(
+      "<DataSets formatter=\"calnest://DataSets\">\n"
+      "<DataSet ID=\"v\" formatter=\"calnest://DataSet\">\n"
+      "<DataPoints formatter=\"calnest://DataPoints\">\n"
+      "<DataPoint formatter=\"calnest://DataPoint\">\n"
+      "<volts>volts</volts>\n"
+      "<eus>4</eus>\n"
+      "</DataPoint>\n"
+      "</DataPoints>\n"
+      "</DataSet>\n"
+      "</DataSets>\n");
+  ASSERT_EQ(text.rc(), 0);
+  const auto records = text.Records();
+  ASSERT_EQ(records.size(), 1u);
+  ASSERT_EQ(records[0]->count, 1);
+  EXPECT_EQ(records[0]->points[0].volts, 0.0);
+  EXPECT_EQ(records[0]->points[0].eus, 4.0);
+}
+
+// A sensor text of `sets` data sets, each with DataPoints elements declaring
+// the given numbers of points (numelements=, or none for -1) and no children.
+std::string DeclaringText(int sets, std::initializer_list<int> declared) {
+  std::string text = "<DataSets formatter=\"calnest://DataSets\">\n";
+  for (int i = 0; i < sets; ++i) {
+    text += "<DataSet ID=\"s" + std::to_string(i) + "\" formatter=\"calnest://DataSet\">\n";
+    for (int n : declared) {
+      text += n < 0 ? std::string("<DataPoints formatter=\"calnest://DataPoints\"/>\n")
+                    : "<DataPoints formatter=\"calnest://DataPoints/numelements=" + std::to_string(n) + "\"/>\n";
+    }
+    text += "</DataSet>\n";
+  }
+  return text + "</DataSets>\n";
+}
+
+// Points declared without being read cost the text nothing, so a tree may
+// declare only CALNEST_MAX_ELEMENTS of them in all.
+TEST(SensorText, DeclaredPointsAreLimitedPerTree) {
+  const int limit = CALNEST_MAX_ELEMENTS;
+  struct Case {
+    const char* name;
+    std::string text;
+    int code;
+    int points;  // of the last record, when read
+  } cases[] = {
+      {"all in one set", DeclaringText(1, {limit}), 0, limit},
+      {"shared by sets", DeclaringText(4, {limit / 4}), 0, limit / 4},
+      {"one more in the second set", DeclaringText(2, {limit / 2 + 1}), MARKAL_E_PARSE, -1},
+      {"the record's count taken over again", DeclaringText(1, {limit / 2 + 1, -1}), MARKAL_E_PARSE, -1},
+      {"many small declarations", DeclaringText(300, {4096}), MARKAL_E_PARSE, -1},
+  };
+  for (const Case& c : cases) {
+    SensorText text(c.text);
+    EXPECT_EQ(text.rc(), c.code) << c.name;
+    if (c.points >= 0 && text.rc() == 0) {
+      const auto records = text.Records();
+      ASSERT_FALSE(records.empty()) << c.name;
+      EXPECT_EQ(records.back()->count, c.points) << c.name;
+    }
+  }
+}
+
 // Writes the table of `holder` to a memory channel and returns the text.
 std::string WriteText(void* holder, int* rc) {
   void* format = nullptr;
@@ -181,6 +244,53 @@ TEST(SensorText, WrittenLineForLineAndReadBack) {
   EXPECT_STREQ(records[1]->name, "zeta");
   ASSERT_EQ(records[1]->count, 2);
   EXPECT_EQ(records[1]->points[1].volts, 0.333333);  // six decimals
+  TallisDestroy(&holder);
+}
+
+// The memory channel's own write, and how many more writes it takes.
+int (*g_memory_write)(CommHandle*, const void*, int) = nullptr;
+int g_writes_left = 0;
+
+int WriteUntilFull(CommHandle* h, const void* bytes, int n) {
+  if (g_writes_left-- <= 0) return 0;
+  return g_memory_write(h, bytes, n);
+}
+
+// A write that fails at any line (the writer writes one line per call) must
+// leave the live records as they were: the objects made for writing were
+// never created and are not finalised.
+TEST(SensorText, FailedWriteLeavesTheRecordsAsTheyWere) {
+  void* holder = nullptr;
+  ASSERT_EQ(TallisCreate("btree", &holder), 0);
+  DataPoint zeta_points[] = {{0.5, 10.0}, {1.0 / 3.0, -2.25}};
+  DataSet zeta{"zeta", 2, zeta_points};
+  DataSet empty{"alpha", 0, nullptr};
+  auto* table = static_cast<TallisTable*>(holder);
+  table->insert(table, &zeta, &zeta);
+  table->insert(table, &empty, &empty);
+  void* format = nullptr;
+  ASSERT_EQ(SerializeCreate("markal://", &format), 0);
+  auto* f = static_cast<SerializeFormat*>(format);
+  const int lines = 18;
+  for (int taken = 0; taken <= lines; ++taken) {
+    void* channel = nullptr;
+    ASSERT_EQ(CommGetMemoryHandle(nullptr, 0, &channel), 0);
+    auto* h = static_cast<CommHandle*>(channel);
+    g_memory_write = h->write;
+    h->write = WriteUntilFull;
+    g_writes_left = taken;
+    EXPECT_EQ(f->write(f, &holder, "calnest://DataSets", h), taken < lines ? MARKAL_E_SHORT : 0) << taken;
+    CommFreeHandle(&channel);
+    EXPECT_EQ(zeta.points, zeta_points) << taken;
+    EXPECT_EQ(zeta.count, 2) << taken;
+    EXPECT_EQ(zeta.points[1].eus, -2.25) << taken;
+    EXPECT_EQ(empty.points, nullptr) << taken;
+    EXPECT_EQ(empty.count, 0) << taken;
+    int n = 0;
+    table->count(table, &n);
+    EXPECT_EQ(n, 2) << taken;
+  }
+  SerializeDestroy(&format);
   TallisDestroy(&holder);
 }
 
