@@ -17,6 +17,7 @@ struct Node {
   std::string host;
   std::string type_url;
   int field = 0;
+  void* data = nullptr;  // what the writer passed to firstField
 };
 
 Node* Of(void* o) { return static_cast<Node*>(o); }
@@ -27,7 +28,8 @@ int GetTypeUrl(void* o, const char** url) {
 }
 
 // Fields by host: "leaf" has two texts; "tree" has two leaves; "deep" holds
-// itself (for the nesting limit); "odd" has a field of an unknown kind.
+// itself (for the nesting limit); "odd" has a field of an unknown kind;
+// "wide" has one text "w" whose value is the data being written.
 int NextField(void* o, const char** name, void** value, int* kind, const char** type_url, int* context) {
   Node* n = Of(o);
   const int i = n->field++;
@@ -45,6 +47,12 @@ int NextField(void* o, const char** name, void** value, int* kind, const char** 
     *type_url = n->host == "tree" ? "orvtestrec://leaf" : "orvtestrec://deep";
     return 0;
   }
+  if (n->host == "wide" && i < 1) {
+    *name = "w";
+    *value = n->data;
+    *kind = 1;
+    return 0;
+  }
   if (n->host == "odd" && i < 1) {
     *kind = 7;
     return 0;
@@ -52,8 +60,10 @@ int NextField(void* o, const char** name, void** value, int* kind, const char** 
   return -6;
 }
 
-int FirstField(void* o, void*, const char** name, void** value, int* kind, const char** type_url, int* context) {
+int FirstField(void* o, void* data, const char** name, void** value, int* kind, const char** type_url,
+               int* context) {
   Of(o)->field = 0;
+  Of(o)->data = data;
   return NextField(o, name, value, kind, type_url, context);
 }
 

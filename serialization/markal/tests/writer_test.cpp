@@ -33,6 +33,30 @@ TEST_F(MarkalTest, WriteFailures) {
   EXPECT_EQ(Write("orvtestrec://deep", &text), MARKAL_E_KIND);  // deeper than the reader reads
 }
 
+// A written line holds at most 511 characters, its line feed included.
+TEST_F(MarkalTest, LinesUpTo511Characters) {
+  const std::string start = "<wide formatter=\"orvtestrec://wide\">\n";
+  for (size_t length : {503u, 504u}) {  // "<w>" + value + "</w>\n" is 8 more
+    const std::string value(length, 'v');
+    void* channel = nullptr;
+    ASSERT_EQ(CommGetMemoryHandle(nullptr, 0, &channel), 0);
+    const int rc = f()->write(f(), const_cast<char*>(value.c_str()), "orvtestrec://wide",
+                              static_cast<CommHandle*>(channel));
+    const char* bytes = nullptr;
+    int size = 0;
+    CommMemoryContents(channel, &bytes, &size);
+    const std::string text(bytes, static_cast<size_t>(size));
+    CommFreeHandle(&channel);
+    if (length == 503) {
+      EXPECT_EQ(rc, 0);
+      EXPECT_EQ(text, start + "<w>" + value + "</w>\n</wide>\n");
+    } else {
+      EXPECT_EQ(rc, MARKAL_E_SHORT);
+      EXPECT_EQ(text, start);  // nothing of the long line, and no closing line
+    }
+  }
+}
+
 // A channel that takes one byte less than it is given.
 int (*g_memory_write)(CommHandle*, const void*, int) = nullptr;
 int ShortWrite(CommHandle* h, const void* buffer, int count) { return g_memory_write(h, buffer, count - 1); }
