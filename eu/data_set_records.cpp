@@ -1,6 +1,7 @@
 // The data sets of a collection: looked up, added, replaced, removed, named
 // and counted through the collection's table.
 #include <cstring>
+#include <string_view>
 
 #include "calnest.h"
 #include "data_sets.h"
@@ -22,17 +23,21 @@ TallisTable* TableOf(const EUDataSetCollection* c) {
  *   from the sensor file unchanged.
  * Results:
  *   false for NULL, a name of 64 or more characters (the record holds 63),
- *   or one holding a double quote: the sensor file writes names verbatim
- *   inside a quoted attribute, and a quote there would end it early and
- *   spoil the file for the reader.
+ *   or one the sensor file would not give back.  Names are written verbatim
+ *   as ID="NAME" before formatter="...", and the reader takes each value up
+ *   to the next double quote and the type from the first formatter=" of the
+ *   tag: a quote in the name would end the ID early, and a name ending in
+ *   formatter= would turn its own closing quote into the type attribute.
+ *   Either would spoil the whole file for the reader.
  * Side effects:
  *   None.
  *----------------------------------------------------------------------
  */
 bool NameIsStorable(const char* name) {
   if (name == nullptr) return false;
-  const size_t n = strnlen(name, CALNEST_NAME_ROOM);
-  return n < CALNEST_NAME_ROOM && std::memchr(name, '"', n) == nullptr;
+  const std::string_view text(name, strnlen(name, CALNEST_NAME_ROOM));
+  return text.size() < CALNEST_NAME_ROOM && text.find('"') == std::string_view::npos &&
+         !text.ends_with("formatter=");
 }
 
 /*
@@ -112,7 +117,9 @@ extern "C" int EUsetDataSet(EUHandle* h, EUDataSetCollection* c, const char* nam
   DataSet* record = BuildRecord(c, name, volts, eus, count);
   if (record == nullptr) return EU_E_NOMEM;
   rc = table->insert(table, record, record);
-  return rc < 0 ? EU_E_TABLE : rc;
+  if (rc < 0) return EU_E_TABLE;
+  c->changed = true;
+  return rc;
 }
 
 extern "C" int EUupdateDataSet(EUHandle* h, EUDataSetCollection* c, const char* name, const double* volts,
@@ -123,7 +130,9 @@ extern "C" int EUupdateDataSet(EUHandle* h, EUDataSetCollection* c, const char* 
   if (record == nullptr) return EU_E_NOMEM;
   TallisTable* table = TableOf(c);
   rc = table->update(table, record, record);
-  return rc < 0 ? EU_E_TABLE : rc;
+  if (rc < 0) return EU_E_TABLE;
+  c->changed = true;
+  return rc;
 }
 
 extern "C" int EUremoveDataSet(EUHandle* h, EUDataSetCollection* c, const char* name) {
@@ -133,7 +142,9 @@ extern "C" int EUremoveDataSet(EUHandle* h, EUDataSetCollection* c, const char* 
   if (name == nullptr) return EU_E_NOT_FOUND;
   const int rc = table->remove(table, name);
   if (rc == kTableAbsent) return EU_E_NOT_FOUND;
-  return rc != 0 ? EU_E_TABLE : 0;
+  if (rc != 0) return EU_E_TABLE;
+  c->changed = true;
+  return 0;
 }
 
 extern "C" int EUgetDataSetsIds(EUHandle* h, EUDataSetCollection* c, char*** names, int* count) {

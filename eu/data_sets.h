@@ -13,6 +13,7 @@ struct EUDataSetCollection {
   void* holder;       // one pointer to the table of DataSet records
   void* comm;         // the channel of the sensor file (CommHandle)
   void* formatter;    // the DataSets object made here for an empty file, else null
+  bool changed;       // a set was added, replaced or removed since the file was read
 };
 
 #endif

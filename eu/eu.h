@@ -55,7 +55,8 @@ ORVELA_EXTERN_C_BEGIN
   X(EU_E_NOT_DATA_SETS, -11, "sensor data is not a data-set collection")         \
   X(EU_E_NOT_FOUND, -13, "data set not found")                                   \
   X(EU_E_EXISTS, -14, "a data set of that name already exists")                  \
-  X(EU_E_TABLE, -15, "the data-set table refused the operation")
+  X(EU_E_TABLE, -15, "the data-set table refused the operation")                \
+  X(EU_E_WRITE_BACK, -16, "changed data sets not written; the sensor file kept")
 
 enum EUResultCode {
 #define EU_CODE_ENUM_(symbol, value, text) symbol = value,
@@ -326,7 +327,8 @@ ORVELA_EXPORT int EUcounts2EUs(EUHandle* h, const void* counts, const double* di
 ORVELA_EXPORT int EUopenDataSets(EUHandle* h, const char* url, EUDataSetCollection** out);
 
 /* Ordinal 15.  Reads a collection from the open comm channel `comm`; a channel
- * with nothing to read (an empty or new file) gives an empty collection.  On
+ * with nothing to read but white space (an empty or new file) gives an empty
+ * collection; one whose read fails gives EU_E_NOT_DATA_SETS.  On
  * success the collection takes the channel; on failure it stays the caller's.
  * out: *out the collection.
  * Returns 0 or more; EU_E_NOT_DATA_SETS when the data is not a data-set
@@ -344,8 +346,9 @@ ORVELA_EXPORT int EUgetDataSet(EUHandle* h, EUDataSetCollection* c, const char* 
 /* Ordinal 17.  Adds the data set `name` with `count` points (volts[i], eus[i]).
  * Returns 0 or more; EU_E_EXISTS when the name exists; EU_E_TABLE when the
  * table refuses, and for a NULL name, a name of 64 or more characters, a name
- * holding a double quote (the sensor file could not be read back), a negative
- * count or NULL arrays with points; EU_E_NOMEM. */
+ * that the sensor file could not give back (one holding a double quote, or
+ * ending in "formatter="), a negative count or NULL arrays with points;
+ * EU_E_NOMEM. */
 ORVELA_EXPORT int EUsetDataSet(EUHandle* h, EUDataSetCollection* c, const char* name, const double* volts,
                                const double* eus, int count);
 
@@ -372,7 +375,12 @@ ORVELA_EXPORT int EUgetNumDataSets(EUHandle* h, EUDataSetCollection* c, int* cou
 /* Ordinal 22.  Writes the collection *c back to its sensor file, releases it
  * and nulls *c; NULL *c does nothing.  The new text replaces the file only
  * once it is completely written (a temporary file renamed into place); when
- * writing fails the previous file stays as it was.  Returns 0. */
+ * writing fails the previous file stays as it was.
+ * Returns 0; EU_E_WRITE_BACK when the collection held changes (a set added,
+ * replaced or removed) and writing them failed, for example in a folder where
+ * no file can be made or on a channel opened for reading only; the message
+ * "data sets not written back: the sensor file was left as it was" then also
+ * goes to standard error, as it does when EUClose writes a collection back. */
 ORVELA_EXPORT int EUcloseDataSets(EUHandle* h, EUDataSetCollection** c);
 
 ORVELA_EXTERN_C_END

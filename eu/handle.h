@@ -57,6 +57,10 @@ void* AddResource(EUHandle* h, std::size_t payload_size, void (*destructor)(void
 // Results: true when the block was found; false (nothing done) otherwise.
 bool ReleaseResource(EUHandle* h, void* payload);
 
+// Results: true when `payload` is the payload of a block on h's list.
+// Side effects: None.
+bool HoldsResource(const EUHandle* h, const void* payload);
+
 // Releases every block of h's list in creation order: each block's next-link
 // is read first, then its destructor runs, then the block is freed.  The list
 // is not relinked while it is walked; afterwards it is empty.

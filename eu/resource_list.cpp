@@ -55,6 +55,14 @@ bool ReleaseResource(EUHandle* h, void* payload) {
   return true;
 }
 
+bool HoldsResource(const EUHandle* h, const void* payload) {
+  if (h == nullptr || payload == nullptr) return false;
+  for (EUResourceBlock* block = h->resourceHead; block != nullptr; block = block->next) {
+    if (PayloadOf(block) == payload) return true;
+  }
+  return false;
+}
+
 void ReleaseAllResources(EUHandle* h) {
   if (h == nullptr) return;
   // The chain is detached before it is walked, so a destructor that adds or

@@ -1,6 +1,7 @@
 // Tests of the calibration data sets: a sensor file opened, changed and
 // written back through basalt's table, the damaged-file and name rules, and
 // a write-back that fails part way.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -181,6 +182,8 @@ TEST_F(DataSetsTest, NamesThatCannotBeStoredAreRefused) {
       {longest.c_str(), 0},
       {too_long.c_str(), EU_E_TABLE},
       {"with \"quote\"", EU_E_TABLE},  // would end the ID attribute early and spoil the file
+      {"ends in formatter=", EU_E_TABLE},  // its closing quote would start the type
+      {"formatter=inside", 0},
       {nullptr, EU_E_TABLE},
   };
   for (const Case& k : cases) {
@@ -189,10 +192,10 @@ TEST_F(DataSetsTest, NamesThatCannotBeStoredAreRefused) {
   }
   EXPECT_EQ(h_->ops.setDataSet(h_, c, "negative", &v, &v, -1), EU_E_TABLE);
   EXPECT_EQ(h_->ops.setDataSet(h_, c, "no points", nullptr, nullptr, 2), EU_E_TABLE);
-  EXPECT_EQ(Names(c), (std::vector<std::string>{longest}));
+  EXPECT_EQ(Names(c), (std::vector<std::string>{"formatter=inside", longest}));
   ASSERT_EQ(h_->ops.closeDataSets(h_, &c), 0);
   ASSERT_EQ(Open(&c), 0);
-  EXPECT_EQ(Names(c), (std::vector<std::string>{longest}));
+  EXPECT_EQ(Names(c), (std::vector<std::string>{"formatter=inside", longest}));
 }
 
 TEST_F(DataSetsTest, FilesThatAreNotACollection) {
@@ -203,6 +206,11 @@ TEST_F(DataSetsTest, FilesThatAreNotACollection) {
     int sets;
   } cases[] = {
       {"empty", "", 0, 0},
+      {"white space only", " \n\t\r\n", 0, 0},
+      {"more white space than one read", std::string(40000, ' '), 0, 0},
+      {"white space before the root", " " + Fixture("two_sets.xml"), EU_E_NOT_DATA_SETS, -1},
+      {"a root after much white space", std::string(40000, '\n') + Fixture("two_sets.xml"), EU_E_NOT_DATA_SETS,
+       -1},
       {"empty root", Fixture("empty_root.xml"), 0, 0},
       {"two sets", Fixture("two_sets.xml"), 0, 2},
       {"cut inside the root", Fixture("cut_inside_root.xml"), EU_E_NOT_DATA_SETS, -1},
@@ -241,6 +249,63 @@ TEST_F(DataSetsTest, CommunicationFailuresArePassedOn) {
   EXPECT_EQ(c, nullptr);
 }
 
+// A read that fails is not an empty file: the file is refused and kept.
+TEST_F(DataSetsTest, FailingReadIsNotAnEmptyFile) {
+  const std::string folder_url = "drover://" + dir_.string() + "?mode=\"r\"";  // a folder reads as an error
+  EUDataSetCollection* c = nullptr;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(h_->ops.openDataSets(h_, folder_url.c_str(), &c), EU_E_NOT_DATA_SETS);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(c, nullptr);
+}
+
+const char* const kNotWritten = "data sets not written back: the sensor file was left as it was\n";
+
+// Changes that cannot be written are reported, by EUcloseDataSets's result
+// and on standard error; a collection without changes loses nothing.
+TEST_F(DataSetsTest, WriteBackThatCannotHappenIsReported) {
+  const std::string before = Fixture("two_sets.xml");
+  Put(before);
+  url_ = "drover://" + file_.string() + "?mode=\"r\"";  // no rewrite through a channel only for reading
+  EUDataSetCollection* c = nullptr;
+  ASSERT_EQ(Open(&c), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(h_->ops.closeDataSets(h_, &c), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+  ASSERT_EQ(Open(&c), 0);
+  ASSERT_EQ(Set(c, "new", {1.0}, {2.0}), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(h_->ops.closeDataSets(h_, &c), EU_E_WRITE_BACK);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), kNotWritten);
+  EXPECT_EQ(c, nullptr);
+
+  ASSERT_EQ(Open(&c), 0);
+  ASSERT_EQ(h_->ops.removeDataSet(h_, c, "alpha"), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(EUClose(&h_), 0);  // the handle's close has no room for it: the message tells
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), kNotWritten);
+  EXPECT_EQ(Slurp(file_), before);
+  EXPECT_EQ(Entries(), 1u);
+}
+
+// A folder where no file can be made keeps the old file and says so.
+TEST_F(DataSetsTest, ReadOnlyFolderKeepsTheFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser";
+  const std::string before = Fixture("two_sets.xml");
+  Put(before);
+  EUDataSetCollection* c = nullptr;
+  ASSERT_EQ(Open(&c), 0);
+  ASSERT_EQ(Set(c, "new", {1.0}, {2.0}), 0);
+  fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(h_->ops.closeDataSets(h_, &c), EU_E_WRITE_BACK);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), kNotWritten);
+  fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Slurp(file_), before);
+  EXPECT_EQ(Entries(), 1u);
+}
+
 TEST_F(DataSetsTest, MemoryChannel) {
   const std::string text = Fixture("two_sets.xml");
   void* channel = nullptr;
@@ -251,20 +316,29 @@ TEST_F(DataSetsTest, MemoryChannel) {
   EXPECT_EQ(EUcloseDataSets(h_, &c), 0);  // releases the channel too
 }
 
+// The default file lies in the parent of the folder that holds eu.so.  A copy
+// of eu.so in a folder of this test's own forms the URL from there, so the
+// build's own default sensor file, which other tests use, is not touched.
 TEST_F(DataSetsTest, DefaultSensorFileBesideTheLibraryFolder) {
-  const fs::path folder = fs::path(ORVELA_BIN_DIR).parent_path() / "program_files";
-  const fs::path file = folder / "sensor.xml";
-  fs::create_directories(folder);
-  fs::remove(file);
+  const fs::path library = dir_ / "bin" / "eu.so";
+  fs::create_directories(library.parent_path());
+  fs::copy_file(fs::path(ORVELA_BIN_DIR) / "eu.so", library);
+  void* copy = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(copy, nullptr) << dlerror();
+  auto open_default = reinterpret_cast<decltype(&EUopenDataSets)>(dlsym(copy, "EUopenDataSets"));
+  ASSERT_NE(open_default, nullptr);
+  ASSERT_NE(open_default, &EUopenDataSets);
+
+  const fs::path file = dir_ / "program_files" / "sensor.xml";
+  fs::create_directories(file.parent_path());
   EUDataSetCollection* c = nullptr;
-  ASSERT_EQ(h_->ops.openDataSets(h_, nullptr, &c), 0);
-  EXPECT_TRUE(fs::exists(file));
+  ASSERT_EQ(open_default(h_, nullptr, &c), 0);
+  EXPECT_TRUE(fs::exists(file));  // created empty, opened with mode "r+"
   int n = -1;
   ASSERT_EQ(h_->ops.getNumDataSets(h_, c, &n), 0);
   EXPECT_EQ(n, 0);
   ASSERT_EQ(EUClose(&h_), 0);
   EXPECT_EQ(Slurp(file), "<DataSets formatter=\"calnest://DataSets\">\n</DataSets>\n");
-  fs::remove(file);
 }
 
 // A write-back that fails part way (the file size limit of the process stands
@@ -282,8 +356,9 @@ TEST_F(DataSetsTest, FailingWriteBackKeepsThePreviousFile) {
     if (Set(c, "big", values, values) != 0) _exit(3);
     struct rlimit limit = {64 * 1024, 64 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
+    const int rc = h_->ops.closeDataSets(h_, &c);
     EUClose(&h_);
-    _exit(0);
+    _exit(rc == EU_E_WRITE_BACK ? 0 : 4);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
