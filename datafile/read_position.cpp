@@ -77,7 +77,9 @@ int PositionInFile(DataFileContext& ctx, double k) {
   const double scan = std::floor(whole / s);
   const double first = scan * s;
   const int64_t got = LoadBlock(ctx, scan);
-  c.reload = 0;
+  // A block before the start (all zeros) is not kept: a loaded block always
+  // starts at a sample index of 0 or more, which the moves inside it rely on.
+  c.reload = first < 0.0 ? 1 : 0;
   c.buffer_first = first;
   c.buffer_last = first + s - 1.0;
   c.index_in_scan = static_cast<int>(whole - first);
@@ -145,13 +147,29 @@ int SetSample(DataFileContext& ctx, double k) {
 // work buffer only.
 inline double CursorCount(const DataFileContext& ctx) {
   const int pos = ctx.cursor.byte_position;
-  if (pos < 0 || static_cast<std::size_t>(pos) + 2 > kWorkBufferBytes) return 0.0;
+  // One unsigned comparison also refuses negative positions.
+  if (static_cast<unsigned>(pos) > kWorkBufferBytes - 2) return 0.0;
   const auto word = static_cast<uint16_t>(ctx.buffer[static_cast<std::size_t>(pos)] |
                                           (ctx.buffer[static_cast<std::size_t>(pos) + 1] << 8));
   if (ctx.description.digital) return ((word >> (ctx.cursor.current_channel % 16)) & 1) != 0 ? 1.0 : 0.0;
   if (ctx.description.data_type == 0) return word;
   return static_cast<int16_t>(word);
 }
+
+// TAVIO_SetSampleAndChannel outside the loaded block, kept out of line so
+// that the move inside it needs no stack frame.
+[[gnu::noinline]] int SetSampleAndChannelSlowly(double k, int ch) {
+  return GuardedCall([&] {
+    DataFileContext& ctx = ReadContext();
+    if (!ValidChannel(ctx, ch)) return static_cast<int>(TAVIO_E_CHANNEL);
+    MoveToChannel(ctx, ch - 1);
+    return SetSample(ctx, k);
+  });
+}
+
+// The read context, bound once: the per-sample calls below reach it without
+// a call.
+DataFileContext* const g_reader = &ReadContext();
 
 }  // namespace
 
@@ -171,25 +189,24 @@ extern "C" int TAVIO_SetSample(double k) {
 }
 
 extern "C" int TAVIO_SetSampleAndChannel(double k, int ch) {
-  DataFileContext& ctx = ReadContext();
+  DataFileContext& ctx = *g_reader;
   ReadCursor& c = ctx.cursor;
-  const double whole = std::trunc(k);
-  if (c.reload == 0 && whole >= c.buffer_first && whole <= c.buffer_last && ValidChannel(ctx, ch)) {
-    // The common case of reading a file in order: a set of the loaded block
-    // (reload is set whenever no block of an open file is loaded).
-    const ChannelRecord& rec = ctx.description.channels[static_cast<std::size_t>(ch - 1)];
+  // The common case of reading a file in order: a set of the loaded block
+  // (reload is set whenever no block of an open file is loaded).  A loaded
+  // block starts at an index of 0 or more, so for k inside it k - first is
+  // exact and its whole part is the index within the scan; channel counts
+  // never exceed the table.
+  if (c.reload == 0 && k >= c.buffer_first && k < c.buffer_last + 1.0 &&
+      static_cast<unsigned>(ch - 1) < ctx.description.channel_count) {
+    const ChannelRecord& rec = ctx.description.channels[static_cast<std::size_t>(ch - 1) % kMaxChannels];
+    const int index = static_cast<int>(k - c.buffer_first);
     c.current_channel = ch - 1;
     c.current_index = k;
-    c.index_in_scan = static_cast<int>(whole - c.buffer_first);
-    c.byte_position = rec.scan_offset < 0 ? -1 : ctx.scan_header_size + rec.scan_offset + c.index_in_scan * rec.stride;
+    c.index_in_scan = index;
+    c.byte_position = rec.scan_offset < 0 ? -1 : ctx.scan_header_size + rec.scan_offset + index * rec.stride;
     return 0;
   }
-  return GuardedCall([&] {
-    DataFileContext& ctx = ReadContext();
-    if (!ValidChannel(ctx, ch)) return static_cast<int>(TAVIO_E_CHANNEL);
-    MoveToChannel(ctx, ch - 1);
-    return SetSample(ctx, k);
-  });
+  return SetSampleAndChannelSlowly(k, ch);
 }
 
 extern "C" int TAVIO_GetSampleAndChannel(double* k, int* ch) {
@@ -211,7 +228,7 @@ extern "C" int TAVIO_GetSampleAndChannel(double* k, int* ch) {
  */
 extern "C" int TAVIO_GetSingleSample(int mode, double* out) {
   if (out == nullptr) return TAVIO_E_INDEX;
-  DataFileContext& ctx = ReadContext();
+  DataFileContext& ctx = *g_reader;
   const int channel = ctx.cursor.current_channel;
   const double count = CursorCount(ctx);
   if (ctx.description.digital || mode == 0) {
