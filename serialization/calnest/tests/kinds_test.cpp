@@ -7,7 +7,7 @@
 #include "calnest.h"
 #include "shaper.h"
 #include "tallis.h"
-#include <set>
+#include "../../code_table_test.h"
 
 namespace {
 
@@ -146,22 +146,8 @@ TEST(CalnestDataSets, CreatesAnOrderedTable) {
 
 // Every result code is defined once, with a message.
 TEST(CalnestCodes, EachValueOnceWithAMessage) {
-  struct Code {
-    const char* symbol;
-    int value;
-    const char* text;
-  };
-  const Code codes[] = {
-#define CALNEST_CODE_ROW_(symbol, value, text) {#symbol, value, text},
-      CALNEST_CODES(CALNEST_CODE_ROW_)
-#undef CALNEST_CODE_ROW_
-  };
-  std::set<int> values;
-  for (const Code& c : codes) {
-    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
-    EXPECT_STRNE(c.text, "") << c.symbol;
-  }
-  EXPECT_EQ(values.count(0), 1u);
+  const orvela_test::CodeRow codes[] = {CALNEST_CODES(ORVELA_CODE_ROW)};
+  orvela_test::ExpectEachValueOnceWithAMessage(codes);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "comm.h"
-#include <set>
+#include "../../code_table_test.h"
 
 namespace {
 
@@ -89,22 +89,8 @@ TEST(MemoryChannel, WritesOverwriteAndExtend) {
 
 // Every result code is defined once, with a message.
 TEST(CommCodes, EachValueOnceWithAMessage) {
-  struct Code {
-    const char* symbol;
-    int value;
-    const char* text;
-  };
-  const Code codes[] = {
-#define COMM_CODE_ROW_(symbol, value, text) {#symbol, value, text},
-      COMM_CODES(COMM_CODE_ROW_)
-#undef COMM_CODE_ROW_
-  };
-  std::set<int> values;
-  for (const Code& c : codes) {
-    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
-    EXPECT_STRNE(c.text, "") << c.symbol;
-  }
-  EXPECT_EQ(values.count(0), 1u);
+  const orvela_test::CodeRow codes[] = {COMM_CODES(ORVELA_CODE_ROW)};
+  orvela_test::ExpectEachValueOnceWithAMessage(codes);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "drover.h"
-#include <set>
 #include "drover_fixture.h"
+#include "../../code_table_test.h"
 
 namespace {
 
@@ -128,22 +128,8 @@ TEST_F(DroverTest, DirectCallsReopenIoctlCloseAndMessages) {
 
 // Every result code is defined once, with a message.
 TEST(DroverCodes, EachValueOnceWithAMessage) {
-  struct Code {
-    const char* symbol;
-    int value;
-    const char* text;
-  };
-  const Code codes[] = {
-#define DROVER_CODE_ROW_(symbol, value, text) {#symbol, value, text},
-      DROVER_CODES(DROVER_CODE_ROW_)
-#undef DROVER_CODE_ROW_
-  };
-  std::set<int> values;
-  for (const Code& c : codes) {
-    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
-    EXPECT_STRNE(c.text, "") << c.symbol;
-  }
-  EXPECT_EQ(values.count(0), 1u);
+  const orvela_test::CodeRow codes[] = {DROVER_CODES(ORVELA_CODE_ROW)};
+  orvela_test::ExpectEachValueOnceWithAMessage(codes);
 }
 
 }  // namespace

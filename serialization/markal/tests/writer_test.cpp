@@ -2,7 +2,7 @@
 #include <string>
 
 #include "markal_fixture.h"
-#include <set>
+#include "../../code_table_test.h"
 
 namespace {
 
@@ -74,22 +74,8 @@ TEST_F(MarkalTest, ShortWriteFails) {
 
 // Every result code is defined once, with a message.
 TEST(MarkalCodes, EachValueOnceWithAMessage) {
-  struct Code {
-    const char* symbol;
-    int value;
-    const char* text;
-  };
-  const Code codes[] = {
-#define MARKAL_CODE_ROW_(symbol, value, text) {#symbol, value, text},
-      MARKAL_CODES(MARKAL_CODE_ROW_)
-#undef MARKAL_CODE_ROW_
-  };
-  std::set<int> values;
-  for (const Code& c : codes) {
-    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
-    EXPECT_STRNE(c.text, "") << c.symbol;
-  }
-  EXPECT_EQ(values.count(0), 1u);
+  const orvela_test::CodeRow codes[] = {MARKAL_CODES(ORVELA_CODE_ROW)};
+  orvela_test::ExpectEachValueOnceWithAMessage(codes);
 }
 
 }  // namespace

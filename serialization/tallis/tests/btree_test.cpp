@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tallis.h"
-#include <set>
+#include "../../code_table_test.h"
 
 namespace {
 
@@ -107,22 +107,8 @@ TEST_F(BTreeTest, SetCompareReordersExistingEntries) {
 
 // Every result code is defined once, with a message.
 TEST(TallisCodes, EachValueOnceWithAMessage) {
-  struct Code {
-    const char* symbol;
-    int value;
-    const char* text;
-  };
-  const Code codes[] = {
-#define TALLIS_CODE_ROW_(symbol, value, text) {#symbol, value, text},
-      TALLIS_CODES(TALLIS_CODE_ROW_)
-#undef TALLIS_CODE_ROW_
-  };
-  std::set<int> values;
-  for (const Code& c : codes) {
-    EXPECT_TRUE(values.insert(c.value).second) << c.symbol;
-    EXPECT_STRNE(c.text, "") << c.symbol;
-  }
-  EXPECT_EQ(values.count(0), 1u);
+  const orvela_test::CodeRow codes[] = {TALLIS_CODES(ORVELA_CODE_ROW)};
+  orvela_test::ExpectEachValueOnceWithAMessage(codes);
 }
 
 }  // namespace
