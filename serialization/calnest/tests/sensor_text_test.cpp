@@ -198,15 +198,29 @@ std::string WriteText(void* holder, int* rc) {
   return text;
 }
 
-TEST(SensorText, WrittenLineForLineAndReadBack) {
-  void* holder = nullptr;
-  ASSERT_EQ(TallisCreate("btree", &holder), 0);
-  DataPoint zeta_points[] = {{0.5, 10.0}, {1.0 / 3.0, -2.25}};
+// Two live records in a table: "zeta" with two points, "alpha" with none.
+struct TwoRecords {
+  TwoRecords() {
+    EXPECT_EQ(TallisCreate("btree", &holder), 0);
+    table = static_cast<TallisTable*>(holder);
+    table->insert(table, &zeta, &zeta);
+    table->insert(table, &empty, &empty);
+  }
+  ~TwoRecords() { TallisDestroy(&holder); }
+
+  DataPoint zeta_points[2] = {{0.5, 10.0}, {1.0 / 3.0, -2.25}};
   DataSet zeta{"zeta", 2, zeta_points};
   DataSet empty{"alpha", 0, nullptr};
-  auto* table = static_cast<TallisTable*>(holder);
-  table->insert(table, &zeta, &zeta);
-  table->insert(table, &empty, &empty);
+  void* holder = nullptr;
+  TallisTable* table = nullptr;
+};
+
+TEST(SensorText, WrittenLineForLineAndReadBack) {
+  TwoRecords live;
+  void*& holder = live.holder;
+  TallisTable* table = live.table;
+  const DataSet& zeta = live.zeta;
+  const DataPoint* zeta_points = live.zeta_points;
   int rc = -1;
   const std::string text = WriteText(&holder, &rc);
   ASSERT_EQ(rc, 0);
@@ -244,7 +258,6 @@ TEST(SensorText, WrittenLineForLineAndReadBack) {
   EXPECT_STREQ(records[1]->name, "zeta");
   ASSERT_EQ(records[1]->count, 2);
   EXPECT_EQ(records[1]->points[1].volts, 0.333333);  // six decimals
-  TallisDestroy(&holder);
 }
 
 // The memory channel's own write, and how many more writes it takes.
@@ -260,14 +273,9 @@ int WriteUntilFull(CommHandle* h, const void* bytes, int n) {
 // leave the live records as they were: the objects made for writing were
 // never created and are not finalised.
 TEST(SensorText, FailedWriteLeavesTheRecordsAsTheyWere) {
-  void* holder = nullptr;
-  ASSERT_EQ(TallisCreate("btree", &holder), 0);
-  DataPoint zeta_points[] = {{0.5, 10.0}, {1.0 / 3.0, -2.25}};
-  DataSet zeta{"zeta", 2, zeta_points};
-  DataSet empty{"alpha", 0, nullptr};
-  auto* table = static_cast<TallisTable*>(holder);
-  table->insert(table, &zeta, &zeta);
-  table->insert(table, &empty, &empty);
+  TwoRecords live;
+  const DataSet& zeta = live.zeta;
+  const DataSet& empty = live.empty;
   void* format = nullptr;
   ASSERT_EQ(SerializeCreate("markal://", &format), 0);
   auto* f = static_cast<SerializeFormat*>(format);
@@ -279,19 +287,18 @@ TEST(SensorText, FailedWriteLeavesTheRecordsAsTheyWere) {
     g_memory_write = h->write;
     h->write = WriteUntilFull;
     g_writes_left = taken;
-    EXPECT_EQ(f->write(f, &holder, "calnest://DataSets", h), taken < lines ? MARKAL_E_SHORT : 0) << taken;
+    EXPECT_EQ(f->write(f, &live.holder, "calnest://DataSets", h), taken < lines ? MARKAL_E_SHORT : 0) << taken;
     CommFreeHandle(&channel);
-    EXPECT_EQ(zeta.points, zeta_points) << taken;
+    EXPECT_EQ(zeta.points, live.zeta_points) << taken;
     EXPECT_EQ(zeta.count, 2) << taken;
     EXPECT_EQ(zeta.points[1].eus, -2.25) << taken;
     EXPECT_EQ(empty.points, nullptr) << taken;
     EXPECT_EQ(empty.count, 0) << taken;
     int n = 0;
-    table->count(table, &n);
+    live.table->count(live.table, &n);
     EXPECT_EQ(n, 2) << taken;
   }
   SerializeDestroy(&format);
-  TallisDestroy(&holder);
 }
 
 TEST(SensorText, EmptyTableIsAnElementWithoutChildren) {
