@@ -1,8 +1,11 @@
 // KEPR containers read back: what the writer wrote, hand-made damaged
 // containers, positioning and closing.  The container library is loaded from
 // "./kepr.so": the tests run in the folder that holds it.
+#include <unistd.h>
+
 #include <ctime>
 
+#include "eu.h"
 #include "read_fixture.h"
 
 namespace orvela::tavio::testing {
@@ -35,11 +38,12 @@ struct Chunks {
   }
 };
 
-// The payload of a CHAN chunk: name "C<i>", type `type`, offset `zero`.
-Bytes ChannelChunks(int i, const std::string& type = "volts", double zero = 100.0) {
+// The payload of a CHAN chunk: name "C<i>", type `type`, offset `zero`,
+// calibration data set `set`.
+Bytes ChannelChunks(int i, const std::string& type = "volts", double zero = 100.0, const std::string& set = "none") {
   Chunks chan;
   chan.Text("NAME", "C" + std::to_string(i + 1)).Text("CVTP", type).Text("EU  ", "mV").Text("TCRF", "");
-  chan.Text("MCAL", "none").F64("CPV ", 10.0).F64("ZO  ", zero).F64("TARE", 2.5).F64("SCAL", 0.5);
+  chan.Text("MCAL", set).F64("CPV ", 10.0).F64("ZO  ", zero).F64("TARE", 2.5).F64("SCAL", 0.5);
   chan.F64("GFAC", 2.0);
   return chan.bytes;
 }
@@ -60,9 +64,10 @@ Bytes ContainerOf(const Bytes& chns, const Bytes& data) {
 
 // A container with `channels` CHAN chunks (name "C<i>", type `type`) and
 // `data` as its samples.
-Bytes Container(int channels, const Bytes& data, const std::string& type = "volts", double zero = 100.0) {
+Bytes Container(int channels, const Bytes& data, const std::string& type = "volts", double zero = 100.0,
+                const std::string& set = "none") {
   Chunks chns;
-  for (int i = 0; i < channels; ++i) chns.Chunk("CHAN", ChannelChunks(i, type, zero));
+  for (int i = 0; i < channels; ++i) chns.Chunk("CHAN", ChannelChunks(i, type, zero, set));
   return ContainerOf(chns.bytes, data);
 }
 
@@ -157,6 +162,49 @@ TEST_F(ContainerReaderTest, PolynomialChannelWithoutItsDataSetKeepsTheDefaults) 
   EXPECT_EQ((TAVIO_GetPolynomialCoeff(1, 2, &d), d), 1.0);
   EXPECT_EQ((TAVIO_GetEuCalibrationPoint(1, 2, &d), d), 10.0);
   EXPECT_EQ(ReadContext().description.channels[0].conversion_code, 2);
+}
+
+// Adds (or, with no points, removes) a data set of the default sensor file,
+// the one a container's polynomial channels are fitted from.
+bool EditDefaultSensorFile(const std::string& name, const std::vector<double>& volts, const std::vector<double>& eus) {
+  EUHandle* h = nullptr;
+  if (EUInit("basalt", &h) < 0) return false;
+  EUDataSetCollection* c = nullptr;
+  bool ok = h->ops.openDataSets(h, nullptr, &c) >= 0;
+  if (ok && volts.empty()) ok = h->ops.removeDataSet(h, c, name.c_str()) >= 0;
+  else if (ok) ok = h->ops.updateDataSet(h, c, name.c_str(), volts.data(), eus.data(), static_cast<int>(volts.size())) >= 0;
+  return EUClose(&h) >= 0 && ok;  // closing writes the file back
+}
+
+TEST_F(ContainerReaderTest, PolynomialChannelIsFittedFromItsDataSet) {
+  if (!std::filesystem::exists("basalt.so")) GTEST_SKIP() << "basalt.so is not beside the tests";
+  const std::string set = "tavio test " + std::to_string(getpid());
+  // Four points of eu = 2 + 3v + 0.5v^2 - v^3: the fit of order 3 passes through them.
+  const std::vector<double> volts = {-1.0, 0.0, 1.0, 2.0};
+  std::vector<double> eus;
+  for (double v : volts) eus.push_back(2.0 + 3.0 * v + 0.5 * v * v - v * v * v);
+  ASSERT_TRUE(EditDefaultSensorFile(set, volts, eus));
+  const Bytes file = Container(1, Bytes(4, 0), "polynomial", 100.0, set);
+  const int rc = TAVIO_ReadDataFile(WriteFile("fit.kepr", file).c_str());
+  unsigned short order = 0;
+  double d = 0.0;
+  std::vector<double> coefficients, volt_points, eu_points;
+  if (rc == 0) {
+    TAVIO_GetPolynomialOrder(1, &order);
+    for (int j = 1; j <= order + 1; ++j) {
+      coefficients.push_back((TAVIO_GetPolynomialCoeff(1, j, &d), d));
+      volt_points.push_back((TAVIO_GetCalibrationVoltagePoint(1, j, &d), d));
+      eu_points.push_back((TAVIO_GetEuCalibrationPoint(1, j, &d), d));
+    }
+    TAVIO_CloseReadFile();
+  }
+  EXPECT_TRUE(EditDefaultSensorFile(set, {}, {}));
+  ASSERT_EQ(rc, 0);
+  ASSERT_EQ(order, 3);
+  EXPECT_EQ(volt_points, volts);
+  EXPECT_EQ(eu_points, eus);
+  const double expected[] = {2.0, 3.0, 0.5, -1.0};
+  for (std::size_t j = 0; j < 4; ++j) EXPECT_NEAR(coefficients[j], expected[j], 1e-9) << j;
 }
 
 struct ContainerCase {
