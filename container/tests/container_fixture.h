@@ -103,22 +103,22 @@ Bytes Concat(const Parts&... parts) {
   return out;
 }
 
-struct ChannelSpec {
+struct ChannelFields {
   std::string name, type, units, reference, calibration;
   double cpv, zo, tare, scal, gfac;
 };
 
 // The ten chunks of a "KEPR" channel, in the form's order.
-inline Bytes ChanPayload(const ChannelSpec& c) {
+inline Bytes ChanPayload(const ChannelFields& c) {
   return Concat(Chunk("NAME", Text(c.name)), Chunk("CVTP", Text(c.type)), Chunk("EU  ", Text(c.units)),
                 Chunk("TCRF", Text(c.reference)), Chunk("MCAL", Text(c.calibration)),
                 Chunk("CPV ", F64(c.cpv)), Chunk("ZO  ", F64(c.zo)), Chunk("TARE", F64(c.tare)),
                 Chunk("SCAL", F64(c.scal)), Chunk("GFAC", F64(c.gfac)));
 }
 
-inline Bytes ConfPayload(const std::vector<ChannelSpec>& channels, double clock, uint32_t time) {
+inline Bytes ConfPayload(const std::vector<ChannelFields>& channels, double clock, uint32_t time) {
   Bytes chns;
-  for (const ChannelSpec& c : channels) Append(chns, Chunk("CHAN", ChanPayload(c)));
+  for (const ChannelFields& c : channels) Append(chns, Chunk("CHAN", ChanPayload(c)));
   return Concat(Chunk("CHNS", chns), Chunk("CLKR", F64(clock)), Chunk("TIME", U32(time)));
 }
 
@@ -127,7 +127,7 @@ inline Bytes KeprFile(const Bytes& form_payload) {
   return Chunk("FORM", Concat(Id("KEPR"), form_payload));
 }
 
-inline KEPRChannel MakeChannel(const ChannelSpec& c) {
+inline KEPRChannel MakeChannel(const ChannelFields& c) {
   KEPRChannel out{};
   std::strncpy(out.name, c.name.c_str(), sizeof out.name - 1);
   std::strncpy(out.conversionType, c.type.c_str(), sizeof out.conversionType - 1);
@@ -143,7 +143,7 @@ inline KEPRChannel MakeChannel(const ChannelSpec& c) {
 }
 
 // Two channels as the data file library describes them.
-inline std::vector<ChannelSpec> TwoChannels() {
+inline std::vector<ChannelFields> TwoChannels() {
   return {{"Tc1", "type_k", "degC", "Ref", "degC", 3276.8, 12.0, -0.5, 1.0, 2.0},
           {"Pressure", "linear", "bar", "", "bar", 3276.7, -3.0, 0.0, 0.75, 2.1}};
 }

@@ -15,10 +15,10 @@ constexpr uint32_t kTime = 0x5F5E1000;
 
 // Writes a form with `channels` and `samples` through the library, the way the
 // data file library does.
-void WriteKepr(const ScratchFile& file, const std::vector<ChannelSpec>& channels, const Bytes& samples,
+void WriteKepr(const ScratchFile& file, const std::vector<ChannelFields>& channels, const Bytes& samples,
                size_t piece) {
   std::vector<KEPRChannel> descriptors;
-  for (const ChannelSpec& c : channels) descriptors.push_back(MakeChannel(c));
+  for (const ChannelFields& c : channels) descriptors.push_back(MakeChannel(c));
   KEPRForm form{kClock, kTime, static_cast<int>(descriptors.size()), descriptors.data()};
   const int fd = KEPRCreateFile(file.path());
   ASSERT_GE(fd, 0);
@@ -50,7 +50,7 @@ class KeprGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(KeprGoldenTest, MatchesTheLayoutByteForByte) {
   const GoldenCase& c = GetParam();
-  std::vector<ChannelSpec> channels = TwoChannels();
+  std::vector<ChannelFields> channels = TwoChannels();
   channels.resize(c.channels);
   const Bytes samples = Samples(c.sample_bytes);
   ScratchFile file;

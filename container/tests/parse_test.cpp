@@ -127,19 +127,19 @@ TEST(KeprParse, FillsTheResultFromTheChunks) {
   EXPECT_EQ(r.creationTime, 1234567u);
   EXPECT_EQ(r.dataLength, static_cast<int>(kSamples.size()));
   EXPECT_EQ(r.dataOffset, static_cast<int>(12 + conf.size() + 8));
-  const std::vector<ChannelSpec> specs = TwoChannels();
+  const std::vector<ChannelFields> expected = TwoChannels();
   for (int i = 0; i < 2; ++i) {
     const KEPRChannel& c = r.channels[i];
-    EXPECT_STREQ(c.name, specs[i].name.c_str());
-    EXPECT_STREQ(c.conversionType, specs[i].type.c_str());
-    EXPECT_STREQ(c.units, specs[i].units.c_str());
-    EXPECT_STREQ(c.referenceChannel, specs[i].reference.c_str());
-    EXPECT_STREQ(c.calibrationSet, specs[i].calibration.c_str());
-    EXPECT_EQ(c.countsPerVolt, specs[i].cpv);
-    EXPECT_EQ(c.zeroOffset, specs[i].zo);
-    EXPECT_EQ(c.tare, specs[i].tare);
-    EXPECT_EQ(c.shuntCal, specs[i].scal);
-    EXPECT_EQ(c.gaugeFactor, specs[i].gfac);
+    EXPECT_STREQ(c.name, expected[i].name.c_str());
+    EXPECT_STREQ(c.conversionType, expected[i].type.c_str());
+    EXPECT_STREQ(c.units, expected[i].units.c_str());
+    EXPECT_STREQ(c.referenceChannel, expected[i].reference.c_str());
+    EXPECT_STREQ(c.calibrationSet, expected[i].calibration.c_str());
+    EXPECT_EQ(c.countsPerVolt, expected[i].cpv);
+    EXPECT_EQ(c.zeroOffset, expected[i].zo);
+    EXPECT_EQ(c.tare, expected[i].tare);
+    EXPECT_EQ(c.shuntCal, expected[i].scal);
+    EXPECT_EQ(c.gaugeFactor, expected[i].gfac);
   }
   EXPECT_EQ(r.channels[2].name[0], '\0') << "unused descriptors stay zero";
 }

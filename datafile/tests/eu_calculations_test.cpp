@@ -65,6 +65,16 @@ TEST_F(EuCalculationsTest, EuByConversionType) {
     ASSERT_EQ(TAVIO_CalcEUFromVolts(c.ch, c.volts, &eu), 0) << c.ch;
     EXPECT_NEAR(eu, c.eu, 1e-9) << "channel " << c.ch;
   }
+  // Every thermocouple code is its own lookup type (channel 6: units C, no
+  // reference).
+  for (int code = 3; code <= 10; ++code) {
+    ReadContext().description.channels[5].conversion_code = code;
+    double tc = 0.0;
+    ASSERT_EQ(TAVIO_CalcEUFromVolts(6, 0.004096, &tc), 0);
+    EXPECT_EQ(tc, EUlookup_mv2c(4.096, code)) << "code " << code;
+  }
+  ReadContext().description.channels[5].conversion_code = 6;
+
   double eu = 0.0;
   EXPECT_EQ(TAVIO_CalcEUFromVolts(0, 1.0, &eu), TAVIO_E_CHANNEL);
   EXPECT_EQ(TAVIO_CalcEUFromVolts(12, 1.0, &eu), TAVIO_E_CHANNEL);

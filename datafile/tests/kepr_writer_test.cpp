@@ -1,6 +1,9 @@
 // "KEPR" files written through the container library (loaded from
 // "./kepr.so": the tests run in the folder that holds it), compared byte for
 // byte with the chunk tree computed in the test.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <ctime>
 
 #include "writer_fixture.h"
@@ -101,6 +104,39 @@ TEST_F(KeprWriterTest, TwoChannelFileWithItsLengths) {
   EXPECT_GE(time, before);
   EXPECT_LE(time, after);
   EXPECT_EQ(file, ExpectedKepr(channels, 250.5, time, samples));
+
+  // The three lengths the container is found by: FORM = file length - 8,
+  // CONF length C (even) at 16, "DATA" at 20 + C with the sample count at
+  // 24 + C, the samples from 28 + C to the end.
+  const auto be32 = [&file](std::size_t at) {
+    return static_cast<uint32_t>(file.at(at)) << 24 | file.at(at + 1) << 16 | file.at(at + 2) << 8 | file.at(at + 3);
+  };
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "FORM");
+  EXPECT_EQ(be32(4), file.size() - 8);
+  EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "KEPRCONF");
+  const uint32_t conf = be32(16);
+  EXPECT_EQ(conf % 2, 0u);
+  ASSERT_EQ(file.size(), 28 + conf + samples.size());
+  EXPECT_EQ(std::string(file.begin() + 20 + conf, file.begin() + 24 + conf), "DATA");
+  EXPECT_EQ(be32(24 + conf), samples.size());
+  EXPECT_EQ(Bytes(file.begin() + 28 + conf, file.end()), samples);
+}
+
+TEST_F(KeprWriterTest, ContainerThatCannotBeFinishedIsReported) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::string path = Path("full.kepr");
+  ASSERT_EQ(TAVIO_CreateKEPRFile(path.c_str(), 0, 2, 100.0), 0);
+  ASSERT_EQ(TAVIO_WriteHeader(), 0);
+  ASSERT_EQ(TAVIO_WriteBytes("abcd", 4), 0);
+  // The disk fills up under the open container: its handle now writes into a
+  // device that takes no bytes.
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  ASSERT_EQ(dup2(full, WriteContext().output.kepr_handle), WriteContext().output.kepr_handle);
+  close(full);
+  EXPECT_LT(TAVIO_WriteBytes("abcd", 4), 0) << "the container library's own code";
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE) << "the lengths could not be patched";
+  EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_NOT_OPEN);
 }
 
 TEST_F(KeprWriterTest, DataTypeIsNotRecordedAndFailuresAreReported) {
