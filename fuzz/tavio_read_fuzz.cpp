@@ -14,10 +14,16 @@ namespace {
 // Reading stops after this many sample sets, so that one input stays quick.
 constexpr double kMostSets = 4096.0;
 
-// One scratch file for every input, rewritten each time.
+// One scratch file for every input, rewritten each time and removed when
+// the run ends.
+struct ScratchFile {
+  std::string path = "/tmp/tavio_read_fuzz_" + std::to_string(getpid()) + ".dat";
+  ~ScratchFile() { std::remove(path.c_str()); }
+};
+
 const std::string& ScratchPath() {
-  static const std::string path = "/tmp/tavio_read_fuzz_" + std::to_string(getpid()) + ".dat";
-  return path;
+  static const ScratchFile file;
+  return file.path;
 }
 
 }  // namespace
