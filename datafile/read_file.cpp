@@ -57,6 +57,9 @@ void ForgetDescription(DataFileContext& ctx) {
   ctx.cursor.sample_count = 0.0;
   ctx.cursor.scan_count = 0.0;
   ctx.cursor.reload = 1;
+  // The cursor points at no word: a sample read now is 0, not a word of
+  // the file read before.
+  ctx.cursor.byte_position = -1;
   ctx.format = kFormatNone;
 }
 

@@ -162,7 +162,13 @@ TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
        },
        TAVIO_E_FILE},
   };
+  // A readable file first, whose samples must not show through afterwards.
+  ByteBuilder good;
+  good.Append(FixedHeader(HeaderSpec())).Append(VelmontScans(2, 4, 1, Stamp()));
+  const std::string good_path = WriteFile("good.dat", good.bytes);
   for (const DamageCase& c : cases) {
+    ASSERT_EQ(TAVIO_ReadDataFile(good_path.c_str()), 0);
+    ASSERT_EQ(Sample(0, 1, 2), TestWord(1, 1));
     const Bytes bytes = c.make();
     const std::string path = WriteFile("bad.dat", bytes);
     EXPECT_EQ(TAVIO_ReadDataFile(path.c_str()), c.code) << c.name;
@@ -171,7 +177,9 @@ TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
     int n = -1;
     TAVIO_GetChannelCount(&n);
     EXPECT_EQ(n, 0) << c.name << ": a refused file leaves no channels behind";
-    double v = 0.0;
+    double v = -1.0;
+    EXPECT_EQ(TAVIO_GetSingleSample(0, &v), 0) << c.name;
+    EXPECT_EQ(v, 0.0) << c.name << ": no sample of the file read before";
     EXPECT_EQ(TAVIO_SetSample(0), TAVIO_E_NOT_OPEN) << c.name;
     EXPECT_EQ(TAVIO_CalcEUFromCounts(1, 5.0, &v), TAVIO_E_CHANNEL) << c.name;
   }
