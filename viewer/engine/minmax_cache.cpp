@@ -20,6 +20,15 @@ namespace {
 
 constexpr size_t kRecordsPerRead = 4096;
 
+// True when the data file was modified after the cache was written: then
+// the cache may describe samples the file no longer holds.
+bool DataNewerThan(const struct stat& cache) {
+  struct stat data {};
+  if (stat(fileParse.fname, &data) != 0) return false;
+  if (data.st_mtim.tv_sec != cache.st_mtim.tv_sec) return data.st_mtim.tv_sec > cache.st_mtim.tv_sec;
+  return data.st_mtim.tv_nsec > cache.st_mtim.tv_nsec;
+}
+
 }  // namespace
 
 std::string MinMaxCachePath(const char* data_path) {
@@ -32,11 +41,11 @@ std::string MinMaxCachePath(const char* data_path) {
 /*
  * ReadMinMaxCache --
  *   Loads the full graphs from the cache file when it belongs to the loaded
- *   file: same first stamp, group size and samples per scan, and exactly the
- *   number of records the file gives for that group size (a recording that
- *   grew or was rewritten since the cache was made is recomputed).  `part`:
- *   called by the part-block loader, the only one that takes a cache of
- *   single entries (third number 1).
+ *   file: same first stamp, group size and samples per scan, exactly the
+ *   number of records the file gives for that group size, and not older
+ *   than the data file (a recording that grew or was rewritten since the
+ *   cache was made is recomputed).  `part`: called by the part-block loader,
+ *   the only one that takes a cache of single entries (third number 1).
  * Results:
  *   True when the graphs were loaded from the cache.
  * Side effects:
@@ -53,7 +62,7 @@ bool ReadMinMaxCache(bool part) {
   }
   const uint64_t length = static_cast<uint64_t>(st.st_size);
   char line[256];
-  bool ok = freadln(&fp, line, sizeof line) >= 0 && std::strcmp(line, "T2") == 0;
+  bool ok = !DataNewerThan(st) && freadln(&fp, line, sizeof line) >= 0 && std::strcmp(line, "T2") == 0;
   if (ok) {
     ok = freadln(&fp, line, sizeof line) >= 0;
     char expected[64];

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -221,19 +222,23 @@ std::vector<std::vector<uint16_t>> CacheRecords(const std::string& path, int cha
 // only.  A recording that grew since its cache was written (viewed while it
 // is being recorded, then reloaded) or that was rewritten in place with the
 // same first stamp keeps all three, and must still not show the old data:
-// the record count no longer matches, so the cache is recomputed and
-// written again.
+// a cache whose record count no longer matches the file, or that is older
+// than the file, is recomputed and written again.  The record count alone
+// must catch a changed length, also when the file's time says nothing (the
+// file copied back with its old time).
 TEST_F(CacheTest, StaleCachesAreRecomputedAndRewritten) {
   struct Case {
     const char* name;
     uint64_t lines;  // of the file as reloaded
     bool appended;   // scans appended to the first file, else rewritten whole
     uint16_t salt;   // rewritten samples differ from the first file's
+    bool newer;      // the file's time after the cache's, else before it
   } cases[] = {
-      {"scans appended while recording", 1152, true, 0},
-      {"rewritten shorter", 800, false, 0x1234},
-      {"rewritten longer", 1200, false, 0x4321},
-      {"rewritten with a padded last scan", 1100, false, 0x0F0F},
+      {"scans appended while recording", 1152, true, 0, false},
+      {"rewritten shorter", 800, false, 0x1234, false},
+      {"rewritten longer", 1200, false, 0x4321, false},
+      {"rewritten with a padded last scan", 1100, false, 0x0F0F, false},
+      {"rewritten with as many records", 950, false, 0x5A5A, true},
   };
   for (const auto& c : cases) {
     EngineInterp tcl;
@@ -258,6 +263,11 @@ TEST_F(CacheTest, StaleCachesAreRecomputedAndRewritten) {
     } else {
       now.Write(path_);
     }
+    using std::chrono_literals::operator""s;
+    if (c.newer)
+      std::filesystem::last_write_time(cache_, std::filesystem::last_write_time(path_) - 2s);
+    else
+      std::filesystem::last_write_time(path_, std::filesystem::last_write_time(cache_) - 2s);
     tcl.Progress();
     Load(tcl);
     EXPECT_EQ(numlines, c.lines) << c.name;
