@@ -99,6 +99,53 @@ TEST_F(RecordedWriterTest, EnhancedHasOneStampAndNoScanHeaders) {
   EXPECT_EQ(Bytes(file.begin() + kTwoChannelHeader, file.end()), expected.bytes);
 }
 
+TEST_F(RecordedWriterTest, LongRunsManyScansAndSmallCallsKeepTheLayout) {
+  // Runs of every length between the scan boundaries: staged pieces and runs
+  // written from the caller's memory, more scans in one call than one write
+  // takes, swapped runs larger than the staging area, and calls of a few
+  // sets in between.
+  const struct {
+    const char* format;
+    int type, s;
+    std::vector<int> calls;  // sample sets per call
+  } cases[] = {
+      {"Velmont", 0, 1100, {100 * 1100 + 7}},
+      {"Velmont", 0, 1100, {3, 2000, 1, 1, 5000, 96}},
+      {"Velmont", 129, 20000, {50000, 3}},
+      {"Velmont", 1, 3, {1, 1, 5000, 2}},
+      {"VelmontEnhanced", 0, 3000, {1, 9000, 2999, 5}},
+      {"VelmontEnhanced", 128, 3000, {4000, 2000}},
+  };
+  for (const auto& c : cases) {
+    const std::string path = StartTwoChannels(c.format, c.type, c.s);
+    int total = 0;
+    for (int n : c.calls) {
+      // Client words as the client holds them: big-endian for 128 and 129.
+      Bytes sets = TwoChannelSets(total, n);
+      if (c.type & 0x80)
+        for (std::size_t i = 0; i + 1 < sets.size(); i += 2) std::swap(sets[i], sets[i + 1]);
+      ASSERT_EQ(TAVIO_WriteBytes(sets.data(), static_cast<int>(sets.size())), 0);
+      total += n;
+    }
+    ASSERT_EQ(TAVIO_CloseWriteFile(), 0);
+
+    const bool velmont = std::string(c.format) == "Velmont";
+    ByteBuilder expected;
+    expected.Append(KnownStamp());
+    for (int k = 0; k < total; ++k) {
+      if (velmont && k > 0 && k % c.s == 0) expected.Zeros(24);
+      expected.Append(TwoChannelSets(k, 1));
+    }
+    const int pad = total % c.s == 0 ? 0 : c.s - total % c.s;
+    for (int i = 0; i < 2 * pad; ++i) expected.U16((c.type & 1) ? 0 : 32767);
+    const Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), kTwoChannelHeader + expected.bytes.size()) << c.format << " S " << c.s;
+    EXPECT_EQ(U32At(file, velmont ? 25 : 28), static_cast<uint32_t>(pad)) << c.format << " S " << c.s;
+    EXPECT_TRUE(Bytes(file.begin() + kTwoChannelHeader, file.end()) == expected.bytes)
+        << c.format << " S " << c.s << " type " << c.type;
+  }
+}
+
 TEST_F(RecordedWriterTest, PartialSetsAreIgnored) {
   const std::string path = StartTwoChannels("Velmont", 0, 1);
   const Bytes sets = TwoChannelSets(0, 2);
