@@ -28,7 +28,7 @@ public final class OrvelaClient {
             System.out.printf("  %8.2f degC = %9.5f mV -> %8.3f degC%n", degrees, mv,
                     Tembrix.volts2DegreesC(mv, Tembrix.TYPE_K));
         }
-        System.out.println("4.09623 mV at 100 degC by type:");
+        System.out.println("100 degC by type:");
         for (int type = Tembrix.TYPE_B; type <= Tembrix.TYPE_T; ++type) {
             System.out.printf("  %s: %9.5f mV%n", TYPE_NAMES[type - Tembrix.TYPE_B],
                     Tembrix.degreesC2Volts(100.0, type));
