@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#include <sys/stat.h>
 
 #include "read_internal.h"
 #include "tavio.h"
@@ -23,6 +24,15 @@ constexpr std::size_t kBlockRunBytes = 1 << 20;
 // Largest scan the reader holds when it reads the output back: a "Velmont"
 // scan header and the scan must fit the work buffer.
 constexpr int64_t kLargestScanBytes = static_cast<int64_t>(kWorkBufferBytes) - kStampBytes;
+
+// True when both paths name one existing file: creating the output would
+// then destroy the recording being read.
+bool SameFile(const char* a, const char* b) {
+  struct stat sa {};
+  struct stat sb {};
+  if (a == nullptr || b == nullptr || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 unsigned int RateRoundedUp(double rate) {
   if (!(rate > 0.0)) return 0;
@@ -212,8 +222,9 @@ using namespace orvela::tavio;
  *   Translates sample sets first .. end - 1 of `source` into `destination`
  *   in output format code `format`.
  * Results:
- *   0; the read result of the source; 219 for an unusable description, an
- *   unknown format or a failed create; else the first failure of writing
+ *   0; the read result of the source; 219 for an unusable description, a
+ *   destination that is the source itself, an unknown format or a failed
+ *   create; else the first failure of writing
  *   the header, the samples or closing, or of closing the read file.
  * Side effects:
  *   Opens and closes the read file (a file the client had open is closed)
@@ -228,7 +239,7 @@ extern "C" int TAVIO_TranslateSubFile(const char* destination, const char* sourc
     double rate = 0.0;
     double count = 0.0;
     if (TAVIO_GetChannelCount(&n) != 0 || TAVIO_GetClockRateEx(&rate) != 0 || TAVIO_GetSampleCount(&count) != 0 ||
-        n < 1) {
+        n < 1 || SameFile(destination, source)) {
       TAVIO_CloseReadFile();
       return static_cast<int>(TAVIO_E_CLOSE);
     }

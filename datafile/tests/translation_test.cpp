@@ -295,6 +295,14 @@ TEST_F(TranslationTest, ScansOfOneSecondAndUnknownFormats) {
   EXPECT_EQ(TAVIO_CloseReadFile(), TAVIO_E_NOT_OPEN) << "translation closes the read file";
   EXPECT_EQ(TAVIO_TranslateFile(Path("x").c_str(), Path("missing.dat").c_str(), 1), TAVIO_E_FILE);
   EXPECT_EQ(TAVIO_TranslateFile(Path("no/such/dir/x").c_str(), source.c_str(), 1), TAVIO_E_FILE);
+  // Onto itself (by another name too): refused before the recording is overwritten.
+  const auto before = std::filesystem::file_size(source);
+  const std::string alias = Path("alias.dat");
+  std::filesystem::create_hard_link(source, alias);
+  for (const std::string& same : {source, alias, Path("./source.dat")})
+    EXPECT_EQ(TAVIO_TranslateFile(same.c_str(), source.c_str(), 1), TAVIO_E_CLOSE) << same;
+  EXPECT_EQ(std::filesystem::file_size(source), before);
+  EXPECT_EQ(TAVIO_CloseReadFile(), TAVIO_E_NOT_OPEN);
 }
 
 TEST_F(TranslationTest, SegmentedSourcesAreGatheredPerChannel) {

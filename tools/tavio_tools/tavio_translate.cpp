@@ -75,8 +75,13 @@ int main(int argc, char** argv) {
   }
   const int rc = TAVIO_TranslateSubFile(argv[2], argv[1], format, first, end);
   if (rc != 0) {
-    std::fprintf(stderr, "tavio-translate: cannot translate %s into %s: %s\n", argv[1], argv[2],
-                 tavio_tools::Describe(rc).c_str());
+    // For a translation, 219 also stands for an output that could not be
+    // started.
+    const char* more = rc == TAVIO_E_CLOSE ? "; in a translation also: the output could not be created "
+                                             "or is the source itself"
+                                           : "";
+    std::fprintf(stderr, "tavio-translate: cannot translate %s into %s: %s%s\n", argv[1], argv[2],
+                 tavio_tools::Describe(rc).c_str(), more);
     return 1;
   }
   std::printf("translated %s into %s (format %d)\n", argv[1], argv[2], format);

@@ -73,6 +73,7 @@ TEST_F(TavioToolsTest, UsageMessagesAndExitStatus) {
       {"./tavio-translate " + src + " " + Quoted("o.dat") + " 9", 2, "unknown output format"},
       {"./tavio-translate " + src + " " + Quoted("o.dat") + " 1 a 3", 2, "must be numbers"},
       {"./tavio-translate " + Quoted("missing.dat") + " " + Quoted("o.dat") + " 1", 1, "(code 200)"},
+      {"./tavio-translate " + src + " " + src + " 1", 1, "is the source itself"},
       {"./tavio-translate " + src + " " + Quoted("o.dat") + " velmontenhanced 5 15", 0, "format 2"},
       {"./tavio-info " + Quoted("o.dat"), 0, "sample sets:      10"},
       {"./tavio-translate " + src + " " + Quoted("o.txt") + " DIZ_NOHEADER", 0, "format 7"},
