@@ -1,7 +1,6 @@
 // The data sets of a collection: looked up, added, replaced, removed, named
 // and counted through the collection's table.
 #include <cstring>
-#include <string_view>
 
 #include "calnest.h"
 #include "data_sets.h"
@@ -14,30 +13,6 @@ constexpr int kTableAbsent = -6;
 
 TallisTable* TableOf(const EUDataSetCollection* c) {
   return c != nullptr && c->holder != nullptr ? *static_cast<TallisTable**>(c->holder) : nullptr;
-}
-
-/*
- *----------------------------------------------------------------------
- * NameIsStorable --
- *   Tells whether `name` can be stored as a data-set name and read back
- *   from the sensor file unchanged.
- * Results:
- *   false for NULL, a name of 64 or more characters (the record holds 63),
- *   or one the sensor file would not give back.  Names are written verbatim
- *   as ID="NAME" before formatter="...", and the reader takes each value up
- *   to the next double quote and the type from the first formatter=" of the
- *   tag: a quote in the name would end the ID early, and a name ending in
- *   formatter= would turn its own closing quote into the type attribute.
- *   Either would spoil the whole file for the reader.
- * Side effects:
- *   None.
- *----------------------------------------------------------------------
- */
-bool NameIsStorable(const char* name) {
-  if (name == nullptr) return false;
-  const std::string_view text(name, strnlen(name, CALNEST_NAME_ROOM));
-  return text.size() < CALNEST_NAME_ROOM && text.find('"') == std::string_view::npos &&
-         !text.ends_with("formatter=");
 }
 
 /*
@@ -66,11 +41,12 @@ DataSet* BuildRecord(EUDataSetCollection* c, const char* name, const double* vol
   return record;
 }
 
-// Checks the arguments shared by set and update.  Returns 0 or a code.
+// Checks the arguments shared by set and update; a name the sensor file
+// could not give back is refused.  Returns 0 or a code.
 int CheckNewSet(EUHandle* h, EUDataSetCollection* c, const char* name, const double* volts, const double* eus,
                 int n) {
   if (h == nullptr || c == nullptr || c->eu == nullptr) return EU_E_NO_HANDLE;
-  if (TableOf(c) == nullptr || !NameIsStorable(name) || n < 0 || n > CALNEST_MAX_ELEMENTS) return EU_E_TABLE;
+  if (TableOf(c) == nullptr || !CalnestNameStorable(name) || n < 0 || n > CALNEST_MAX_ELEMENTS) return EU_E_TABLE;
   if (n > 0 && (volts == nullptr || eus == nullptr)) return EU_E_TABLE;
   return 0;
 }

@@ -44,7 +44,9 @@
 #ifndef CALNEST_H
 #define CALNEST_H
 
+#include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #include "export.h"
 
@@ -62,7 +64,7 @@ ORVELA_EXTERN_C_BEGIN
   X(CALNEST_E_END, -6, "no more fields")                                                                                  \
   X(CALNEST_E_CHILD, -7, "createChild with a type URL of another kind")                                                   \
   X(CALNEST_E_VALUE, -9, "numelements= not followed by an integer in range, or a tree declaring too many points")          \
-  X(CALNEST_E_TEXT, -10, "a value that is not a number, a field other than volts and eus, or a name over 63 characters")
+  X(CALNEST_E_TEXT, -10, "a value that is not a number, a field other than volts and eus, or a name over 63 characters or one the XML text would not give back")
 enum CalnestResultCode {
 #define CALNEST_CODE_ENUM_(symbol, value, text) symbol = value,
   CALNEST_CODES(CALNEST_CODE_ENUM_)
@@ -81,6 +83,24 @@ typedef struct DataSet {
   int32_t count;                /* number of points */
   DataPoint* points;            /* count points, or NULL when there are none */
 } DataSet;
+
+/* Tells whether `name` can be a data-set name: at most 63 characters, and
+ * one the XML text gives back as it is.  The text holds a name verbatim as
+ * ID="NAME" before formatter="...", and its reader ends a value at the next
+ * double quote and takes the type from the first formatter=" of the tag, so a
+ * name holding a double quote or ending in formatter= is refused.
+ * Returns 1 or 0 (also for NULL). */
+static inline int CalnestNameStorable(const char* name) {
+  static const char kTail[] = "formatter=";
+  const size_t tail = sizeof kTail - 1;
+  size_t n = 0;
+  if (name == NULL) return 0;
+  for (; n < CALNEST_NAME_ROOM && name[n] != '\0'; ++n) {
+    if (name[n] == '"') return 0;
+  }
+  if (n >= CALNEST_NAME_ROOM) return 0;
+  return n < tail || memcmp(name + n - tail, kTail, tail) != 0;
+}
 
 /* The byte-wise name comparison the collection's table is ordered by:
  * returns -1, 0 or 1. */

@@ -21,13 +21,16 @@ TallisTable* TableOf(void* holder) {
   return holder != nullptr ? static_cast<TallisTable*>(*static_cast<void**>(holder)) : nullptr;
 }
 
-// Copies a name into a record; a name that does not fit is refused.
+// Tells whether a record can take `id` (NULL stands for "") as its name.
+bool NameFits(const char* id) { return CalnestNameStorable(id != nullptr ? id : "") != 0; }
+
+// Copies a name into a record; a name that does not fit or would not read
+// back from the written text is refused.
 int CopyName(DataSet* record, const char* id) {
   if (record == nullptr) return CALNEST_E_NOTHERE;
+  if (!NameFits(id)) return CALNEST_E_TEXT;
   if (id == nullptr) id = "";
-  const size_t n = std::strlen(id);
-  if (n >= CALNEST_NAME_ROOM) return CALNEST_E_TEXT;
-  std::memcpy(record->name, id, n + 1);
+  std::memcpy(record->name, id, std::strlen(id) + 1);
   return 0;
 }
 
@@ -180,7 +183,7 @@ int DataSetFirst(void* o, void* data, const char** name, void** value, int* kind
 
 int DataSetCreate(void* o, const char* id) {
   Object* self = Self(o);
-  if (id != nullptr && std::strlen(id) >= CALNEST_NAME_ROOM) return CALNEST_E_TEXT;
+  if (!NameFits(id)) return CALNEST_E_TEXT;  // before a record is made for it
   DataSet* record = nullptr;
   if (self->parent_ != nullptr) {
     void* child = nullptr;

@@ -119,6 +119,12 @@ TEST(CalnestDataSet, NamesUpTo63Characters) {
   EXPECT_EQ(F(set)->setId(set, "short"), 0);
   F(set)->getId(set, nullptr, &id);
   EXPECT_STREQ(id, "short");
+  // Names the written text would not give back: the writer puts them out
+  // verbatim as ID="NAME" formatter="...".
+  for (const char* name : {"with \"quote", "ends in formatter="}) {
+    EXPECT_EQ(F(set)->setId(set, name), CALNEST_E_TEXT) << name;
+  }
+  EXPECT_EQ(F(set)->setId(set, "formatter=inside"), 0);
   DBFClose(&set);
 }
 

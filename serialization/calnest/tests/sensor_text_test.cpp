@@ -73,6 +73,9 @@ TEST(SensorText, FixturesReadAsExpected) {
       {"trailing_space.xml", MARKAL_E_PARSE, -1, "Parse error found line 3 near </DataSet >\n"},
       {"mixed.xml", 0, 2, ""},
       {"long_name.xml", MARKAL_E_PARSE, -1, nullptr},  // a name over 63 characters is refused
+      // Formatter before ID lets a name end in formatter=; written back as
+      // ID="...formatter=" formatter="..." it could not be read again.
+      {"name_ending_formatter.xml", MARKAL_E_PARSE, -1, nullptr},
   };
   for (const Case& c : cases) {
     SensorText text(Fixture(c.file));
