@@ -2,6 +2,7 @@
 // list of one channel scaled into its pixel box.
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "engine.h"
@@ -20,7 +21,11 @@ int Height(const cGraph& g, double v, double ydiff) {
   if (std::isnan(h)) h = 0.0;
   if (h > kHeightLimit) h = kHeightLimit;
   if (h < -kHeightLimit) h = -kHeightLimit;
-  return g.sy - static_cast<int>(h);
+  // A box height near the int limits must not overflow either.
+  const int64_t y = int64_t{g.sy} - static_cast<int64_t>(h);
+  if (y > INT32_MAX) return INT32_MAX;
+  if (y < INT32_MIN) return INT32_MIN;
+  return static_cast<int>(y);
 }
 
 int ToPixel(double x) {

@@ -100,6 +100,23 @@ TEST_F(DisplayTest, HeightsAndDegenerateScales) {
   g_.minyval = -10;
   ScaleToWindow(g_, nullptr, 0);
   ASSERT_EQ(g_.numPoints(), 1u);
+  // Box heights at the int limits (GetChannelData takes any int) with values
+  // far outside the scale: the heights stop at the limits.
+  dCounts_Volt[0] = 1.0;
+  g_.minyval = -10;
+  g_.maxyval = 10;
+  struct Limit {
+    int sy;
+    double v;
+    int y;
+  } limits[] = {{INT32_MAX, -1e9, INT32_MAX}, {INT32_MIN, -1e9, INT32_MIN}, {INT32_MIN, 1e9, INT32_MIN + 1000000}};
+  for (const auto& c : limits) {
+    g_.sy = c.sy;
+    dEUAddr[0] = c.v;
+    ScaleToWindow(g_, nullptr, 0);
+    ASSERT_EQ(g_.numPoints(), 1u);
+    EXPECT_EQ(g_.points[0].y, c.y) << c.sy << " " << c.v;
+  }
 }
 
 TEST_F(DisplayTest, EmptyAndOutOfRangeWindows) {
