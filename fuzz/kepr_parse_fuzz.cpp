@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 #include "kepr.h"
@@ -45,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (r.channelCount < 0 || r.channelCount > KEPR_MAX_CHANNELS) std::abort();
     for (int i = 0; i < r.channelCount; ++i) {
       // Every text the parser stored is terminated inside its slot.
-      if (r.channels[i].name[KEPR_TEXT_ROOM - 1] != '\0' || r.channels[i].units[KEPR_TEXT_ROOM - 1] != '\0') {
-        std::abort();
-      }
+      const KEPRChannel& c = r.channels[i];
+      for (const char* slot : {c.name, c.conversionType, c.units, c.referenceChannel, c.calibrationSet})
+        if (slot[KEPR_TEXT_ROOM - 1] != '\0') std::abort();
     }
     if (rc == 1 && (r.dataOffset < 0 || static_cast<size_t>(r.dataOffset) + r.dataLength > size))
       std::abort();
@@ -60,6 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // Past the DATA payload nothing is read.
       if (KEPRSetSample(sets, &file, buffer.data()) != 0) std::abort();
       KEPRSetSample(-1, &file, buffer.data());
+    }
+  }
+  if (file.result.formType == KEPR_FORM_STRM && file.result.strm.channels != nullptr) {
+    const STRMParseResult& r = file.result.strm;
+    if (r.channelCount < 0 || r.channelCount > KEPR_MAX_CHANNELS) std::abort();
+    for (int i = 0; i < r.channelCount; ++i) {
+      const STRMChannel& c = r.channels[i];
+      if (c.name[STRM_TEXT_ROOM - 1] != '\0' || c.units[STRM_TEXT_ROOM - 1] != '\0') std::abort();
+      if ((c.precisionCount > 0 && c.precisions == nullptr) || (c.positionCount > 0 && c.positions == nullptr))
+        std::abort();
     }
   }
   (void)quiet;
