@@ -19,8 +19,8 @@ void Usage(std::FILE* out) {
                "usage: tavio-demo OUT [SECONDS]\n"
                "Writes a demonstration recording of SECONDS seconds (default %ld, at most %ld) to OUT:\n"
                "16 channels at %u Hz in the \"Velmont\" layout, one scan per second, among them type K\n"
-               "thermocouples with a cold-junction channel, polynomial and linear sensors, a sine\n"
-               "sweep, steps, slow drifts and noise with short spikes.\n",
+               "thermocouples with a \"TC_Reference\" cold-junction channel, polynomial and linear\n"
+               "sensors, a sine sweep, steps, slow drifts and noise with short spikes.\n",
                kDefaultSeconds, kMaxSeconds, orvela::demo::kDemoClockRate);
 }
 
