@@ -1,6 +1,8 @@
 // Samples, stamps, padding and the pad count of recorded data files, compared
 // byte for byte with layouts computed in the test; failing writes.
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -299,6 +301,21 @@ TEST_F(RecordedWriterTest, FailingWritesAreReported) {
     ASSERT_EQ(TAVIO_CreateVelmontDataFile("/dev/full", 0, 2, 100, 1000), 0);
     EXPECT_EQ(TAVIO_WriteHeader(), TAVIO_E_WRITE);
     EXPECT_EQ(TAVIO_WriteBytes(sets.data(), 8), TAVIO_E_NOT_OPEN);
+
+    // The disk fills up during the recording.  A long run fails at once;
+    // a few sets held back until the close fail there.
+    for (const int bytes : {64 * 1024, 8}) {
+      ASSERT_EQ(TAVIO_CreateVelmontDataFile(Path("full.dat").c_str(), 0, 2, 100, 1000), 0);
+      ASSERT_EQ(TAVIO_WriteHeader(), 0);
+      ASSERT_EQ(TAVIO_WriteBytes(sets.data(), 64 * 1024), 0);
+      const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+      ASSERT_GE(full, 0);
+      const int fd = fileno(WriteContext().output.stream);
+      ASSERT_EQ(dup2(full, fd), fd);
+      close(full);
+      EXPECT_EQ(TAVIO_WriteBytes(sets.data(), bytes), bytes > 8 ? TAVIO_E_WRITE : 0) << bytes;
+      EXPECT_EQ(TAVIO_CloseWriteFile(), TAVIO_E_CLOSE) << bytes;
+    }
   }
 }
 
