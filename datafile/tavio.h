@@ -224,8 +224,10 @@ ORVELA_EXPORT int TAVIO_WriteBytes(const void* data, int count);
 /* Completes and closes the write file: recorded data files get the pad sample
  * sets of an incomplete last scan and their pad count; a container gets its
  * chunk lengths.  Returns 0; 201 when no write file is open; 219 when
- * padding, patching or closing fails.  The write file is closed in every
- * case; the configuration is kept. */
+ * padding, patching or closing fails, when an earlier write of the file
+ * failed (samples written earlier may be held back until the close), or when
+ * the container library cannot finish the container.  The write file is
+ * closed in every case; the configuration is kept. */
 ORVELA_EXPORT int TAVIO_CloseWriteFile(void);
 
 /* The first time stamp of the next recorded data file comes from the clock
