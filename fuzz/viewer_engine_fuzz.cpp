@@ -1,7 +1,9 @@
 // The viewer engine over arbitrary bytes: the input is a data file, read with
 // GetFileInfo and reduced by the full and sub computations, then drawn.  When
-// the input holds the line "\nMINMAX\n", what follows it becomes the data
-// file's ".mm" cache, so that the cache reader is exercised too.
+// the input holds the line "\nTABLES\n", what follows it becomes the
+// thermocouple table file, parsed first and used by the conversions; when
+// the rest holds the line "\nMINMAX\n", what follows that becomes the data
+// file's ".mm" cache, so that the table and cache readers are exercised too.
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 namespace {
 
 constexpr char kCacheMark[] = "\nMINMAX\n";
+constexpr char kTablesMark[] = "\nTABLES\n";
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
   FILE* fp = std::fopen(path.c_str(), "wb");
@@ -42,6 +45,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& dir = scratch.path;
   const std::string path = dir + "/input.dat";
   const std::string cache = dir + "/input.mm";
+  const std::string tables = dir + "/tctables.txt";
+  for (int t = 0; t < kNumTables; ++t) QelNumThermoTableEntries[t] = QelNumRtdTableEntries[t] = 0;
+  const void* tables_mark = memmem(data, size, kTablesMark, sizeof kTablesMark - 1);
+  if (tables_mark != nullptr) {
+    const size_t end = static_cast<size_t>(static_cast<const uint8_t*>(tables_mark) - data);
+    const size_t at = end + sizeof kTablesMark - 1;
+    WriteFile(tables, data + at, size - at);
+    ParseTcTablesFrom(tables.c_str());
+    unlink(tables.c_str());
+    size = end;
+    for (int t = 0; t < kNumTables; ++t)
+      for (double v : {-1e300, -300.0, -5.5, 0.0, 0.5, 20.0, 1e300}) {
+        QelConvertMvToDegC(t, v);
+        QelConvertDegCToMv(t, v);
+      }
+  }
   size_t data_size = size;
   const void* mark = memmem(data, size, kCacheMark, sizeof kCacheMark - 1);
   if (mark != nullptr) data_size = static_cast<size_t>(static_cast<const uint8_t*>(mark) - data);
@@ -53,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unlink(cache.c_str());
   }
 
-  QelThermoTablesRead = 1;  // no table file: temperature channels read 0 degrees
+  QelThermoTablesRead = 1;  // the tables above, or none: temperature channels then read 0 degrees
   ResetEngine();
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     ff_values[c] = 0xFFFF;
