@@ -136,6 +136,8 @@ TEST_F(BuiltinFiles, Channel) {
       {"seek $f 100 start; tell $f", "10"},
       {"seek $f -3 end; read $f", "789"},
       {"seek $f 2 start; seek $f 2 current; read $f 2", "45"},
+      {"seek $f -100 current; tell $f", "0"},
+      {"seek $f 5 end; tell $f", "10"},
       {"eof $f", "0"},
       {"read $f; eof $f", "1"},
       {"catch {puts -nonewline $f XYZ; flush $f}", "1"},

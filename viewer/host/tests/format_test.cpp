@@ -37,6 +37,10 @@ TEST(EtFormat, Integers) {
       {"%r", 23, "23rd"},   {"%r", 111, "111th"},     {"%r", 112, "112th"},      {"%r", 113, "113th"},
       {"%r", 101, "101st"}, {"%r", 4, "4th"},         {"%=7d|", 42, "  42   |"}, {"%-=7d|", 42, "  42   |"},
       {"%c", 'A', "A"},     {"%.3c", 'A', "AAA"},     {"%ld", 12, "12"},
+      // Flags that do not apply, and fill with a prefix or a centred number.
+      {"%+u", 5, "5"},      {"% x", 255, "ff"},       {"%-05d|", 42, "42   |"},  {"%=05d|", 42, " 42  |"},
+      {"%#06x", 255, "0x00ff"}, {"%+06d", 42, "+00042"}, {"%r", 0, "0th"},      {"%5r|", 2, "  2nd|"},
+      {"%3c|", 'A', "  A|"}, {"%-3.2c|", 'A', "AA |"}, {"%=4c|", 'A', " A  |"},
   };
   for (const auto& c : cases) {
     if (std::string(c.format) == "%ld") {
@@ -76,12 +80,25 @@ TEST(EtFormat, Doubles) {
       {"%.18e", 1.0 / 3.0, "3.333333333333333000e-01"},
       {"%.20g", 0.1, "0.1"},
       {"%.20g", 1.0 / 3.0, "0.3333333333333333"},
+      {"%.20g", 123456789012345678.0, "123456789012345700"},
+      {"%.20g", 1e20, "1e+20"},
+      {"%#.20g", 0.5, "0.50000000000000000000"},
+      {"%.17e", 0.0, "0.00000000000000000e+00"},
+      {"%f", std::nan(""), "NaN"},
+      {"%-6f|", inf, "NaN   |"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Fmt(c.format, c.value), c.expected) << c.format << " " << c.value;
   }
   // Digit positions past the 16th significant one print as "0".
   EXPECT_EQ(Fmt("%f", 1e300), "1" + std::string(300, '0') + ".000000");
+  // The widest doubles the caps allow are produced in full.
+  const double largest = std::numeric_limits<double>::max();
+  EXPECT_EQ(Fmt("%+#.960f", -largest).size(), 1u + 309 + 1 + 960);
+  EXPECT_EQ(Fmt("%.960f", std::numeric_limits<double>::denorm_min()).substr(0, 330),
+            "0." + std::string(323, '0') + "49406");
+  EXPECT_EQ(Fmt("%#.960g", largest).size(), 309u + 1 + 651);
+  EXPECT_EQ(Fmt("%990.960e|", 1.0).size(), 991u);
 }
 
 struct TextCase {
@@ -160,6 +177,23 @@ TEST(EtFormat, CoreReturnsCountAndFillsInPieces) {
   pieces.clear();
   EXPECT_EQ(CoreF(&pieces, "ab%"), -1);
   EXPECT_EQ(CoreF(&pieces, "ab%-5"), -1);
+  EXPECT_EQ(CoreF(&pieces, "ab%.3'"), -1);  // no character to repeat
+}
+
+// Output around the edges of the 200-byte local buffer of Et_FormatAlloc and
+// the 1000-byte buffer of the "q" escape (the terminator counts): each text
+// comes out whole.
+TEST(EtFormat, LocalBufferEdges) {
+  for (size_t length : {198u, 199u, 200u, 201u, 399u, 400u}) {
+    const std::string text(length, 'a');
+    EXPECT_EQ(Fmt("%s", text.c_str()), text) << length;
+    EXPECT_EQ(Fmt("%s%s", text.c_str(), "b"), text + "b") << length;
+  }
+  for (size_t escaped : {998u, 999u, 1000u, 1001u}) {
+    // One brace escapes to four characters, the rest to one each.
+    const std::string text = "{" + std::string(escaped - 4, 'a');
+    EXPECT_EQ(Fmt("%q", text.c_str()), "\\173" + std::string(escaped - 4, 'a')) << escaped;
+  }
 }
 
 TEST(EtFormat, LongOutputMovesToHeap) {

@@ -125,6 +125,12 @@ TEST_F(HostCommands, EvalLevels) {
   EXPECT_EQ(Eval("set v"), "changed_global");
   Et_SetResultF(interp_, "%d of %d", 5, 10);
   EXPECT_STREQ(Tcl_GetStringResult(interp_), "5 of 10");
+  // Results and scripts longer than the local buffers.
+  const std::string long_text(3000, 'w');
+  Et_SetResultF(interp_, "<%s>", long_text.c_str());
+  EXPECT_EQ(Tcl_GetStringResult(interp_), "<" + long_text + ">");
+  EXPECT_EQ(Et_EvalF(interp_, "string length \"%q\"", ("{" + long_text + "}").c_str()), TCL_OK);
+  EXPECT_STREQ(Tcl_GetStringResult(interp_), "3002");
 }
 
 TEST_F(HostCommands, VersionCheck) {
