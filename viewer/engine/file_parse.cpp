@@ -1,7 +1,9 @@
 // cFileParse: bounded reads of the loaded data file.
 #include "file_parse.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cstring>
@@ -9,6 +11,33 @@
 namespace trendel {
 
 static_assert(std::endian::native == std::endian::little, "the reader assumes a little-endian host");
+
+/*
+ * OpenRegularFile --
+ *   Opens a regular file for reading ("r", "rb") or writing ("w", "wb":
+ *   created or emptied) without waiting on a FIFO whose other end never
+ *   opens.
+ * Results:
+ *   The stream, or null when the path cannot be opened or is not a regular
+ *   file.
+ * Side effects:
+ *   Writing: creates or empties the file.
+ */
+FILE* OpenRegularFile(const char* path, const char* mode) {
+  const bool write = std::strchr(mode, 'w') != nullptr;
+  const int flags = write ? O_WRONLY | O_CREAT : O_RDONLY;
+  const int fd = open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0 ||
+      (write && ftruncate(fd, 0) != 0)) {
+    close(fd);
+    return nullptr;
+  }
+  FILE* fp = fdopen(fd, mode);
+  if (fp == nullptr) close(fd);
+  return fp;
+}
 
 bool cFileParse::openFile(const char* path, const char* open_mode) {
   CopyText(fname, sizeof fname, path);
@@ -29,10 +58,10 @@ bool cFileParse::reopen() {
   pos = 0;
   size = 0;
   if (fname[0] == '\0' || mode[0] == '\0') return false;
-  fp_ = std::fopen(fname, mode);
+  fp_ = OpenRegularFile(fname, mode);
   if (fp_ == nullptr) return false;
   struct stat st {};
-  if (fstat(fileno(fp_), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fileno(fp_), &st) != 0) {
     closeFile();
     return false;
   }

@@ -11,6 +11,10 @@
 
 namespace trendel {
 
+// Opens a regular file for reading ("r", "rb") or writing ("w", "wb");
+// null for anything else, without blocking on a FIFO.
+FILE* OpenRegularFile(const char* path, const char* mode);
+
 class cFileParse {
  public:
   cFileParse() = default;

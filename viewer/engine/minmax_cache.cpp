@@ -53,7 +53,7 @@ std::string MinMaxCachePath(const char* data_path) {
  */
 bool ReadMinMaxCache(bool part) {
   const std::string path = MinMaxCachePath(fileParse.fname);
-  FILE* fp = std::fopen(path.c_str(), "rb");
+  FILE* fp = OpenRegularFile(path.c_str(), "rb");
   if (fp == nullptr) return false;
   struct stat st {};
   if (fstat(fileno(fp), &st) != 0) {
@@ -139,7 +139,7 @@ void WriteMinMaxCache() {
   for (size_t ch = 0; ch < n; ++ch)
     if (fullgraph[ch].numData() != entries) return;  // a series was lost: nothing consistent to keep
   const std::string path = MinMaxCachePath(fileParse.fname);
-  FILE* fp = std::fopen(path.c_str(), "wb");
+  FILE* fp = OpenRegularFile(path.c_str(), "wb");
   if (fp == nullptr) return;
   bool ok = std::fprintf(fp, "T2\n%f\n%d %d %d %d\n", starttotalsec, static_cast<int>(fullDecimate),
                          static_cast<int>(SamplesPerChannel), 0, 1) > 0;

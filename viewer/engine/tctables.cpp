@@ -30,7 +30,7 @@ int ParseTcTables() { return ParseTcTablesFrom("tctables.txt"); }
  *   tenth of a kind and rows beyond the 2000th of a section are dropped.
  */
 int ParseTcTablesFrom(const char* path) {
-  FILE* fp = std::fopen(path, "r");
+  FILE* fp = OpenRegularFile(path, "r");
   if (fp == nullptr) return -1;
   for (int t = 0; t < kNumTables; ++t) QelNumThermoTableEntries[t] = QelNumRtdTableEntries[t] = 0;
   int thermo_sections = 0;

@@ -167,6 +167,12 @@ TEST_F(ReaderTest, RefusedHeaders) {
   }
   EXPECT_FALSE(GetFileInfo(dir_.Path("missing.dat").c_str()));
   EXPECT_FALSE(GetFileInfo(dir_.Path("").c_str()));  // a directory
+  // A FIFO is refused at once instead of waiting for a writer.
+  const std::string fifo = dir_.Path("pipe.dat");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(GetFileInfo(fifo.c_str()));
+  EXPECT_EQ(ParseTcTablesFrom(fifo.c_str()), -1);
+  EXPECT_EQ(ChannelCount, 4);
 }
 
 // Scan blocks up to the block buffer's 4,096,100 bytes load and read; one

@@ -317,6 +317,16 @@ TEST_F(CacheTest, MismatchedOrDamagedCachesAreIgnoredAndRewritten) {
   }
 }
 
+// Something other than a regular file under the cache's name is neither
+// read nor written (a FIFO would make both wait for ever).
+TEST_F(CacheTest, FifoInPlaceOfTheCache) {
+  ASSERT_EQ(mkfifo(cache_.c_str(), 0600), 0);
+  EngineInterp tcl;
+  Load(tcl);
+  EXPECT_EQ(fullgraph[0].data, ExpectedPairs(r_, 32, false)[0]);
+  EXPECT_TRUE(std::filesystem::is_fifo(cache_));
+}
+
 TEST_F(CacheTest, CancellingLeavesNoCache) {
   EngineInterp tcl;
   r_.samples_per_scan = 16;
