@@ -197,8 +197,8 @@ extern "C" int TAVIO_SetSampleAndChannel(double k, int ch) {
   // exact and its whole part is the index within the scan; channel counts
   // never exceed the table.
   if (c.reload == 0 && k >= c.buffer_first && k < c.buffer_last + 1.0 &&
-      static_cast<unsigned>(ch - 1) < ctx.description.channel_count) {
-    const ChannelRecord& rec = ctx.description.channels[static_cast<std::size_t>(ch - 1) % kMaxChannels];
+      static_cast<unsigned>(ch) - 1u < ctx.description.channel_count) {
+    const ChannelRecord& rec = ctx.description.channels[(static_cast<unsigned>(ch) - 1u) % kMaxChannels];
     const int index = static_cast<int>(k - c.buffer_first);
     c.current_channel = ch - 1;
     c.current_index = k;

@@ -1,5 +1,6 @@
 // Moving the read cursor: block reuse and reloads, what lies outside the
 // file, segmented and digital layouts.
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -110,7 +111,7 @@ TEST_F(ReadPositionTest, CursorArgumentsAndState) {
   ASSERT_EQ(TAVIO_ReadDataFile(Velmont(2, 4, 1).c_str()), 0);
   EXPECT_EQ(TAVIO_SetChannel(0), TAVIO_E_CHANNEL);
   EXPECT_EQ(TAVIO_SetChannel(3), TAVIO_E_CHANNEL);
-  EXPECT_EQ(TAVIO_SetSampleAndChannel(1, 3), TAVIO_E_CHANNEL);
+  for (int bad : {3, 0, -1, INT_MIN, INT_MAX}) EXPECT_EQ(TAVIO_SetSampleAndChannel(1, bad), TAVIO_E_CHANNEL) << bad;
   ASSERT_EQ(TAVIO_SetSampleAndChannel(2, 2), 0);
   double k = 0.0;
   int ch = 0;
