@@ -6,11 +6,12 @@
 #	program's state back with Tk's send.
 #
 #	Usage: wish8.6 gd_gui_test.tcl -viewer fake|trendel -work DIR
-#	           ?-trendel PATH? ?-demo PATH? ?-screenshots DIR?
+#	           ?-trendel PATH? ?-writer PATH? ?-screenshots DIR?
+#	           ?-match PATTERN?
 #
 #	-viewer fake runs the script in wish with the Tcl stand-in engine
 #	(fake_trendel.tcl) on small "fake recordings"; -viewer trendel runs
-#	the real program on recordings written by tavio-demo.
+#	the real program on recordings written by gd_recording (-writer).
 
 package require Tk
 package require tcltest 2
@@ -22,7 +23,7 @@ namespace eval gui {
     variable viewer fake
     variable work /tmp
     variable trendel ""
-    variable demo ""
+    variable writer ""
     variable screenshots ""
     variable starts 0
     variable app ""
@@ -34,13 +35,16 @@ foreach {option value} $argv {
 	-viewer { set gui::viewer $value }
 	-work { set gui::work $value }
 	-trendel { set gui::trendel $value }
-	-demo { set gui::demo $value }
+	-writer { set gui::writer $value }
 	-screenshots { set gui::screenshots $value }
 	-match { tcltest::configure -match $value }
 	default { puts stderr "unknown option $option"; exit 2 }
     }
 }
 set gui::work [file normalize $gui::work]
+foreach v {trendel writer} {
+    if {[set gui::$v] ne ""} { set gui::$v [file normalize [set gui::$v]] }
+}
 file mkdir $gui::work
 tcltest::configure -verbose {pass error}
 
@@ -51,10 +55,12 @@ tcltest::configure -verbose {pass error}
 # gui::recording name channels ?seconds? ?data? ?progress? --
 #	Writes a recording with that many channels and returns its path.
 #	A recording without data has no sample sets.
+#	The real engine reports progress once per second of recording (one
+#	scan), the stand-in progress times.
 proc gui::recording {name channels {seconds 100} {data 1} {progress 0}} {
     variable viewer
     variable work
-    variable demo
+    variable writer
     if {$viewer eq "fake"} {
 	set path [file join $work $name.fake]
 	set f [open $path w]
@@ -64,13 +70,10 @@ proc gui::recording {name channels {seconds 100} {data 1} {progress 0}} {
     }
     set path [file join $work $name.bin]
     if {![file exists $path]} {
-	if {$data} {
-	    exec $demo --channels $channels --seconds $seconds $path
-	} else {
-	    exec $demo --channels $channels --seconds 0 $path
-	}
+	exec $writer $path $channels [expr {$data ? max($seconds, $progress) : 0}]
     }
-    file delete $path.mm
+    # The min/max cache of an earlier run would skip the statistics.
+    file delete [file rootname $path].mm $path.mm
     return $path
 }
 
@@ -78,17 +81,39 @@ proc gui::recording {name channels {seconds 100} {data 1} {progress 0}} {
 # The program under test
 # ----------------------------------------------------------------------
 
-# gui::start ?path? --
+# gui::start ?path? ?wait? --
 #	Starts the viewer with path as its command line and waits until it
-#	answers send (and, with a path, until the file is drawn).
+#	answers send (and, with a path and wait, until the file is drawn).
+#	A program that has not registered with send after 15 s is ended and
+#	started again: under load the X server's registry of send names has
+#	been seen to lose a fresh entry.
 proc gui::start {{path ""} {wait 1}} {
+    variable app
+    stop
+    for {set attempt 1} {$attempt <= 3 && $app eq ""} {incr attempt} {
+	launch $path
+	if {$app eq ""} {
+	    stop
+	}
+    }
+    if {$app eq ""} {
+	error "the viewer did not start (three attempts)"
+    }
+    if {$path ne "" && $wait} {
+	wait_loaded 1
+    } else {
+	wait_for {[info exists ::c(fileloaded)] && [winfo exists .master.c]}
+    }
+    return $app
+}
+
+proc gui::launch {path} {
     variable viewer
     variable here
     variable trendel
     variable work
     variable app
     variable pid
-    stop
     if {$viewer eq "fake"} {
 	set command [list wish8.6 [file join $here fake_trendel.tcl]]
     } else {
@@ -100,6 +125,10 @@ proc gui::start {{path ""} {wait 1}} {
     # The viewer runs in work/run, so that its default data directory is
     # work/my_data.
     file mkdir [file join $work run] [file join $work my_data]
+    # Listing the applications drops the entries of ended viewers from
+    # the registry; a stale entry left there has been seen to keep the
+    # next viewer from registering.
+    catch {winfo interps}
     variable starts
     incr starts
     set old [pwd]
@@ -107,32 +136,42 @@ proc gui::start {{path ""} {wait 1}} {
     set pid [exec {*}$command >& [file join $work viewer-$starts.log] &]
     cd $old
     set app ""
-    for {set i 0} {$i < 1200 && $app eq ""} {incr i} {
-	after 50
+    for {set i 0} {$i < 150 && $app eq ""} {incr i} {
+	after 100
 	# A name of an ended program may be taken again: the process id
 	# tells which application is ours.
-	foreach name [winfo interps] {
-	    if {[string match trendel* $name]
-		    && ![catch {send $name pid} other] && $other == $pid} {
+	foreach name [registered] {
+	    if {![catch {send $name pid} other] && $other == $pid} {
 		set app $name
+		break
 	    }
 	}
     }
     if {$app eq ""} {
-	set seen {}
-	foreach name [winfo interps] {
-	    catch {send $name pid} other
-	    lappend seen $name $other
+	catch {exec xprop -root InterpRegistry} registry
+	puts stderr "the viewer (process $pid) has not registered with send: $registry"
+    }
+}
+
+# gui::registered --
+#	The send names of viewers that have completed their registration.
+#	A program enters its name in the X server's registry before it marks
+#	its own window with it; Tk's send and winfo interps take an entry
+#	seen in between for a stale one and delete it, after which the
+#	program cannot be reached.  So the registry is read with xprop, and
+#	only names whose window already carries them are used.
+proc gui::registered {} {
+    if {[catch {exec xprop -root InterpRegistry} registry]} {
+	return {}
+    }
+    set names {}
+    foreach {- id name} [regexp -all -inline {"([0-9a-fA-F]+) (trendel[^"]*)"} $registry] {
+	if {![catch {exec xprop -id 0x$id TK_APPLICATION} own]
+		&& [regexp {= "(.*)"} $own - list] && $name in $list} {
+	    lappend names $name
 	}
-	catch {exec ps -o stat,wchan:24,cmd -p $pid} state
-	error "the viewer (process $pid) did not start; applications: $seen; $state"
     }
-    if {$path ne "" && $wait} {
-	wait_loaded 1
-    } else {
-	wait_for {[info exists ::c(fileloaded)] && [winfo exists .master.c]}
-    }
-    return $app
+    return $names
 }
 
 # gui::stop --
@@ -182,9 +221,12 @@ proc gui::wait_loaded {serial} {
 }
 
 # gui::sync --
-#	Lets the viewer handle every event sent to it so far.
+#	Lets the viewer handle every event sent to it so far, and waits until
+#	a computation those events started has ended: while one runs, the
+#	viewer answers send from inside its progress reports.
 proc gui::sync {} {
     app {update; update idletasks}
+    wait_for {![winfo exists .progressbar]}
 }
 
 # gui::log_calls names --
@@ -256,7 +298,8 @@ proc gui::drag {w fx1 fy1 fx2 fy2} {
 proc gui::click {w fx fy {button 1}} {
     lassign [point $w $fx $fy] x y
     xdo mousemove $x $y
-    sync
+    # Not sync: the click may be the one that ends a running computation.
+    app update
     xdo click $button
     sync
 }
@@ -278,7 +321,7 @@ proc gui::screenshot {name} {
 	return
     }
     file mkdir $screenshots
-    sync
+    app update
     after 200
     exec import -window root [file join $screenshots $name.png]
 }
@@ -324,6 +367,17 @@ proc gui::arrangement {} {
 	}
 	set result
     }
+}
+
+# gui::cancel_file_dialog --
+#	Waits for the open dialog and closes it with the Escape key.
+proc gui::cancel_file_dialog {} {
+    wait_for {[grab current] eq ".__tk_filedialog"}
+    app {focus -force .__tk_filedialog}
+    sync
+    xdo key Escape
+    wait_for {![winfo exists .__tk_filedialog] || ![winfo ismapped .__tk_filedialog]}
+    sync
 }
 
 proc gui::bgerror_shown {} {
@@ -413,11 +467,7 @@ tcltest::test gd-1.7 {without a command line: the dialog opens at ../my_data; Ca
 } -body {
     gui::wait_for {[grab current] eq ".__tk_filedialog"}
     set dir [gui::app {set ::tk::dialog::file::__tk_filedialog(selectPath)}]
-    gui::app {focus -force .__tk_filedialog}
-    gui::sync
-    gui::xdo key Escape
-    gui::wait_for {![winfo exists .__tk_filedialog] || ![winfo ismapped .__tk_filedialog]}
-    gui::sync
+    gui::cancel_file_dialog
     list [file tail $dir] [gui::app {wm title .}] [gui::app {set c(fileloaded)}] \
 	[gui::app {winfo children .displays}]
 } -result {my_data Trendel no {}}
@@ -628,7 +678,7 @@ tcltest::test gd-3.6 {"Zoom out" near the start keeps the doubled span from the 
     lassign [gui::range] left right
     set span [expr {$right - $left}]
 } -body {
-    gui::app {.buttons.zout invoke}
+    gui::click .buttons.zout 0.5 0.5
     lassign [gui::range] newleft newright
     list [gui::near $newleft [gui::seconds [gui::app {set c(masterleft)}]] 1e-6] \
 	[gui::near [expr {$newright - $newleft}] [expr {2 * $span}] 1e-3]
@@ -799,7 +849,7 @@ tcltest::test gd-4.5 {a chosen colour recolours the trace and the chooser's butt
 
 tcltest::test gd-4.6 {progress window: 0.5 shows 50 % and a 100-pixel bar; -1 closes it} -body {
     gui::app {progressbar 0.5 "12 of 24"}
-    gui::sync
+    gui::app update
     gui::screenshot progress
     set shown [gui::app {list [wm title .progressbar] [.progressbar.l cget -text] \
 			     [winfo width .progressbar.f.bar] [.progressbar.m cget -text] \
@@ -817,21 +867,37 @@ tcltest::test gd-4.7 {the About box names the program and closes with OK} -body 
     list $text [gui::app {winfo exists .about}]
 } -match glob -result {{Trendel {Version *}} 0}
 
-tcltest::test gd-4.8 {a long computation shows the progress window; Cancel stops it} -setup {
-    set big [gui::recording big 16 100 1 400]
-    gui::start $big 0
+tcltest::test gd-4.8 {a long computation shows the progress window and answers meanwhile; Cancel stops it} -setup {
+    set big [gui::recording big 16 600 1 600]
+    gui::start ""
+    gui::cancel_file_dialog
     gui::log_calls StopCalc
+    # Each report waits a little, so that the computation lasts long
+    # enough for a click on "Cancel".
+    gui::app {
+	set ::reports 0
+	rename progressbar orig_progressbar
+	proc progressbar {status message} {
+	    if {$status >= 0} {
+		incr ::reports
+		after 10
+	    }
+	    orig_progressbar $status $message
+	}
+    }
+    gui::app [list set c(cmdLineFile) $big]
+    gui::app {set useCmdLine 1; after idle do_open}
 } -body {
-    gui::wait_for {[winfo exists .progressbar.cancel] && [winfo ismapped .progressbar.cancel]}
-    # The window answers while the computation runs.
-    gui::sync
+    gui::wait_for {[winfo exists .progressbar.cancel] && [winfo ismapped .progressbar.cancel]
+	&& $::reports > 5}
     gui::screenshot loading
-    set window [gui::app {wm title .progressbar}]
+    set shown [gui::app {list [wm title .progressbar] [.progressbar.l cget -text] [grab current]}]
     gui::click .progressbar.cancel 0.5 0.5
     gui::wait_loaded 1
-    list $window [llength [gui::calls StopCalc]] [gui::app {winfo exists .progressbar}] \
-	[gui::bgerror_shown]
-} -result {Processing... 1 0 0}
+    list [lindex $shown 0] [string match "Processed *%" [lindex $shown 1]] [lindex $shown 2] \
+	[llength [gui::calls StopCalc]] [expr {[gui::app {set ::reports}] < 300}] \
+	[gui::app {winfo exists .progressbar}] [gui::app {set c(fileloaded)}] [gui::bgerror_shown]
+} -result {Processing... 1 .progressbar 1 1 0 yes 0}
 
 tcltest::test gd-4.9 {Help hands the page to xdg-open; a failure to start it reaches the error dialog} -setup {
     gui::start $rec10
