@@ -106,6 +106,29 @@ proc win_size {w what} {
 }
 
 #----------------------------------------------------------------------
+# keep_on_screen --
+#
+#	Moves a top-level window placed at a pointer position so that all of
+#	it lies on the screen: a chooser opened near the bottom or the right
+#	edge would otherwise hide its buttons beyond the edge.
+#
+# Results:
+#	None.
+#
+# Side effects:
+#	May change the window's position.
+#----------------------------------------------------------------------
+
+proc keep_on_screen {w x y} {
+    update idletasks
+    set right [expr {[winfo screenwidth $w] - [winfo reqwidth $w]}]
+    set bottom [expr {[winfo screenheight $w] - [winfo reqheight $w]}]
+    set x [expr {max(0, min($x, $right))}]
+    set y [expr {max(0, min($y, $bottom))}]
+    wm geometry $w +$x+$y
+}
+
+#----------------------------------------------------------------------
 # delete_c --
 #
 #	Removes every key of c that matches a glob pattern.
@@ -1983,6 +2006,7 @@ proc choose_channels {window x y} {
 	pack $row.check -side left
 	pack $row.color -side right
     }
+    keep_on_screen .cc $x $y
 }
 
 proc channel_button {channel} {
@@ -2132,7 +2156,11 @@ proc progressbar {status message} {
 	foreach w {.progressbar.l .progressbar.f .progressbar.m .progressbar.cancel} {
 	    pack $w -side top -padx 10 -pady 10
 	}
+	# Over the middle of the main window, where the user looks.
 	update idletasks
+	set x [expr {[winfo rootx .] + ([winfo width .] - [winfo reqwidth .progressbar]) / 2}]
+	set y [expr {[winfo rooty .] + ([winfo height .] - [winfo reqheight .progressbar]) / 2}]
+	keep_on_screen .progressbar $x $y
 	focus .progressbar
     }
     if {[grab current .progressbar] ne ".progressbar"} {

@@ -847,6 +847,18 @@ tcltest::test gd-4.5 {a chosen colour recolours the trace and the chooser's butt
     catch {gui::app {destroy .cc}}
 }
 
+tcltest::test gd-4.10 {a chooser opened near the screen's bottom-right corner stays on the screen} -body {
+    gui::app {choose_channels .master.c [expr {[winfo screenwidth .] - 5}] [expr {[winfo screenheight .] - 5}]}
+    gui::sync
+    gui::app {
+	update
+	list [expr {[winfo rootx .cc] >= 0 && [winfo rootx .cc] + [winfo width .cc] <= [winfo screenwidth .]}] \
+	    [expr {[winfo rooty .cc] >= 0 && [winfo rooty .cc] + [winfo height .cc] <= [winfo screenheight .]}]
+    }
+} -result {1 1} -cleanup {
+    catch {gui::app {destroy .cc}}
+}
+
 tcltest::test gd-4.6 {progress window: 0.5 shows 50 % and a 100-pixel bar; -1 closes it} -body {
     gui::app {progressbar 0.5 "12 of 24"}
     gui::app update
