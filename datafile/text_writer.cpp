@@ -2,6 +2,7 @@
 // file open for reading, one TAB-separated row per sample set with its date
 // and time, under a header block that describes the channels ("DIZ" only).
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -131,11 +132,14 @@ int WriteTextRows(DataFileContext& ctx, const uint8_t* data, int count) {
   const double t = CurrentSampleSeconds(rd);
   if (!WriteRowTime(stream, t)) return TAVIO_E_TEXT_WRITE;
   const int channels = rd.description.channel_count;
+  const bool is_signed = (ctx.description.input_data_type & 1u) != 0;
   for (int i = 0; i + 1 < count; i += 2) {
-    // Words are taken as unsigned little-endian counts.
+    // Words are little-endian counts, unsigned unless the file was created
+    // for signed data, whose words stand for negative counts too.
     const unsigned word = static_cast<unsigned>(data[i]) | static_cast<unsigned>(data[i + 1]) << 8;
+    const double counts = is_signed ? static_cast<double>(static_cast<int16_t>(word)) : static_cast<double>(word);
     double eu = 0.0;
-    if (TAVIO_CalcEUFromCounts(ctx.output.column + 1, static_cast<double>(word), &eu) != 0)
+    if (TAVIO_CalcEUFromCounts(ctx.output.column + 1, counts, &eu) != 0)
       return TAVIO_E_TEXT_WRITE;
     if (std::fprintf(stream, "%lf", eu) < 0) return TAVIO_E_TEXT_WRITE;
     ++ctx.output.column;

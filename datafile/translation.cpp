@@ -43,7 +43,8 @@ unsigned int RateRoundedUp(double rate) {
 /*
  * CreateOutput --
  *   Creates the output of format code `format` for n channels.  Recorded
- *   data files keep the source's signedness, and their scans hold one second
+ *   data files and texts keep the source's signedness (a container records
+ *   none), and recorded data files' scans hold one second
  *   of samples, as long as such a scan fits the reader's block buffer.
  * Results:
  *   0, or 219 for an unknown format or a failed create.
@@ -54,8 +55,8 @@ unsigned int RateRoundedUp(double rate) {
 int CreateOutput(const char* destination, int format, int n, double rate, double first) {
   const DataFileContext& src = ReadContext();
   int rc = 0;
+  const int data_type = (!src.description.digital && src.description.data_type != 0) ? 1 : 0;
   if (format >= 1 && format <= 4) {
-    const int data_type = (!src.description.digital && src.description.data_type != 0) ? 1 : 0;
     const unsigned int hz = RateRoundedUp(rate);
     int64_t samples = hz < 1 ? 1 : hz;
     const int64_t largest = kLargestScanBytes / (2 * static_cast<int64_t>(n));
@@ -71,7 +72,7 @@ int CreateOutput(const char* destination, int format, int n, double rate, double
   } else if (format == kFormatKepr) {
     rc = TAVIO_CreateKEPRFile(destination, 0, n, rate);
   } else if (format == kFormatDiz || format == kFormatDizNoHeader) {
-    rc = TAVIO_CreateDIZFile(destination, 0, n, rate, format == kFormatDiz ? 1 : 0);
+    rc = TAVIO_CreateDIZFile(destination, data_type, n, rate, format == kFormatDiz ? 1 : 0);
   } else {
     return TAVIO_E_CLOSE;
   }

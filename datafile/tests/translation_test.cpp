@@ -202,9 +202,14 @@ std::vector<std::string> Lines(const std::string& path) {
   return lines;
 }
 
-TEST_F(TranslationTest, TextFormatsHoldTheConfigurationAndEuValues) {
-  const std::string source = Source();
+// Both for unsigned and for signed sources: a signed word stands for a
+// negative count, and its row holds the EU value of that count.
+class TextTranslationTest : public TranslationTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TextTranslationTest, HoldsTheConfigurationAndEuValues) {
+  const std::string source = Source(GetParam());
   const Snapshot original = Take(source);
+  ASSERT_EQ(original.data_type, GetParam());
   // The EU value of every sample of sets 10 to 19, as the reader gives it.
   ASSERT_EQ(TAVIO_ReadDataFile(source.c_str()), 0);
   std::vector<std::vector<double>> eu;
@@ -249,6 +254,11 @@ TEST_F(TranslationTest, TextFormatsHoldTheConfigurationAndEuValues) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(DataTypes, TextTranslationTest, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 0 ? std::string("Unsigned") : std::string("Signed");
+                         });
 
 TEST_F(TranslationTest, SubRangesAndTheirEnds) {
   const std::string source = Source();
