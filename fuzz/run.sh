@@ -23,9 +23,13 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX
   -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_FUZZ_COVERAGE=ON -DORVELA_BUILD_JAVA=OFF \
   -DORVELA_BUILD_BENCH=OFF -DORVELA_BUILD_VIEWER=OFF >/dev/null
 cmake --build "$build" --target "$target" -j2
+build=$(cd "$build" && pwd)
 mkdir -p "$build/corpus/$target" "$build/crashes"
 seeds=()
-[ -d "fuzz/corpus/$target" ] && seeds=("fuzz/corpus/$target")
+[ -d "fuzz/corpus/$target" ] && seeds=("$root/fuzz/corpus/$target")
+# The target runs from the bin folder, as the programs do, so that libraries
+# loaded by a relative path there ("./kepr.so") are found.
+cd "$build/bin"
 ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  "$build/bin/$target" -max_total_time="$seconds" -artifact_prefix="$build/crashes/" "$@" \
+  "./$target" -max_total_time="$seconds" -artifact_prefix="$build/crashes/" "$@" \
   "$build/corpus/$target" "${seeds[@]}"
