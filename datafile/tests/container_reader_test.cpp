@@ -132,7 +132,7 @@ TEST_F(ContainerReaderTest, ReadsWhatTheWriterWrote) {
 }
 
 TEST_F(ContainerReaderTest, ReadsUnsignedAndAnalogueWhateverWasReadBefore) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 16;
   h.style = 0x85;  // a signed digital file first
   ASSERT_EQ(TAVIO_ReadDataFile(WriteFile("d.dat", FixedHeader(h)).c_str()), 0);

@@ -13,7 +13,7 @@ class EuCalculationsTest : public ReaderTest {
   // One channel per row of the conversion table below, plus a thermocouple
   // (channel 10) referenced to a cold-junction channel (channel 11).
   void ReadTable(uint16_t style = 4) {
-    HeaderSpec h;
+    HeaderFields h;
     h.channels = 11;
     h.samples = 1;
     h.style = style;

@@ -13,7 +13,7 @@ class FixedHeaderReaderTest : public ReaderTest {};
 BcdStamp Stamp() { return StampFromFields(31, 9, 5, 7, 0); }
 
 TEST_F(FixedHeaderReaderTest, ReadsDescriptionAndCounts) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 3;
   h.samples = 4;
   h.clock = 250;
@@ -70,7 +70,7 @@ TEST_F(FixedHeaderReaderTest, ReadsDescriptionAndCounts) {
 }
 
 TEST_F(FixedHeaderReaderTest, ReferencesResolveOnlyToReferenceChannels) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 4;
   h.names = {"R", "T1", "T2", "R2"};
   h.types = {"RTD_Reference", "type_j", "type_j", "TC_Reference"};
@@ -86,7 +86,7 @@ TEST_F(FixedHeaderReaderTest, ReferencesResolveOnlyToReferenceChannels) {
 }
 
 TEST_F(FixedHeaderReaderTest, EnhancedSegmentsAndDigitalStyle) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 3;
   h.enhanced = true;
   h.segments = {1, 2};
@@ -101,7 +101,7 @@ TEST_F(FixedHeaderReaderTest, EnhancedSegmentsAndDigitalStyle) {
   EXPECT_EQ(ch[2].scan_offset, 10);
   EXPECT_EQ(ch[2].stride, 4);
 
-  h = HeaderSpec();
+  h = HeaderFields();
   h.channels = 32;
   h.style = 0x85;
   ASSERT_EQ(TAVIO_ReadDataFile(WriteFile("d.dat", FixedHeader(h)).c_str()), 0);
@@ -117,20 +117,20 @@ struct DamageCase {
   int code;
 };
 
-Bytes Header(const std::function<void(HeaderSpec&)>& edit) {
-  HeaderSpec h;
+Bytes Header(const std::function<void(HeaderFields&)>& edit) {
+  HeaderFields h;
   edit(h);
   return FixedHeader(h);
 }
 
 Bytes Truncated(std::size_t keep) {
-  Bytes b = FixedHeader(HeaderSpec());
+  Bytes b = FixedHeader(HeaderFields());
   b.resize(keep < b.size() ? keep : b.size());
   return b;
 }
 
 TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
-  const std::size_t full = FixedHeader(HeaderSpec()).size();
+  const std::size_t full = FixedHeader(HeaderFields()).size();
   const DamageCase cases[] = {
       {"empty file", [] { return Bytes(); }, TAVIO_E_FILE},
       {"three bytes", [] { return Bytes{2, 0, 4}; }, TAVIO_E_FILE},
@@ -139,14 +139,14 @@ TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
       {"no lists", [] { return Truncated(1015); }, TAVIO_E_FILE},
       {"lists cut", [] { return Truncated(1030); }, TAVIO_E_FILE},
       {"numeric blocks cut", [full] { return Truncated(full - 1); }, TAVIO_E_FILE},
-      {"no channels", [] { return Header([](HeaderSpec& h) { h.channels = 0; }); }, TAVIO_E_FILE},
-      {"129 channels", [] { return Header([](HeaderSpec& h) { h.channels = 129; }); }, TAVIO_E_FILE},
-      {"no samples per scan", [] { return Header([](HeaderSpec& h) { h.samples = 0; }); }, TAVIO_E_FILE},
+      {"no channels", [] { return Header([](HeaderFields& h) { h.channels = 0; }); }, TAVIO_E_FILE},
+      {"129 channels", [] { return Header([](HeaderFields& h) { h.channels = 129; }); }, TAVIO_E_FILE},
+      {"no samples per scan", [] { return Header([](HeaderFields& h) { h.samples = 0; }); }, TAVIO_E_FILE},
       {"scan larger than the buffer",
-       [] { return Header([](HeaderSpec& h) { h.channels = 128; h.samples = 17000; }); }, TAVIO_E_FILE},
+       [] { return Header([](HeaderFields& h) { h.channels = 128; h.samples = 17000; }); }, TAVIO_E_FILE},
       {"segments name more channels than the file has",
-       [] { return Header([](HeaderSpec& h) { h.enhanced = true; h.segments = {2, 1}; }); }, TAVIO_E_FILE},
-      {"digital file without a whole word", [] { return Header([](HeaderSpec& h) { h.style = 0x84; h.channels = 8; }); },
+       [] { return Header([](HeaderFields& h) { h.enhanced = true; h.segments = {2, 1}; }); }, TAVIO_E_FILE},
+      {"digital file without a whole word", [] { return Header([](HeaderFields& h) { h.style = 0x84; h.channels = 8; }); },
        TAVIO_E_FILE},
       {"name list without its VT",
        [] {
@@ -164,7 +164,7 @@ TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
   };
   // A readable file first, whose samples must not show through afterwards.
   ByteBuilder good;
-  good.Append(FixedHeader(HeaderSpec())).Append(VelmontScans(2, 4, 1, Stamp()));
+  good.Append(FixedHeader(HeaderFields())).Append(VelmontScans(2, 4, 1, Stamp()));
   const std::string good_path = WriteFile("good.dat", good.bytes);
   for (const DamageCase& c : cases) {
     ASSERT_EQ(TAVIO_ReadDataFile(good_path.c_str()), 0);
@@ -186,7 +186,7 @@ TEST_F(FixedHeaderReaderTest, DamagedHeadersAreRefused) {
 }
 
 TEST_F(FixedHeaderReaderTest, OversizedValuesAreCutToFit) {
-  HeaderSpec h;
+  HeaderFields h;
   h.names = {std::string(300, 'n'), "B"};
   h.orders = {12, 1};
   h.offsets = {1e9, std::nan("")};
@@ -217,7 +217,7 @@ TEST_F(FixedHeaderReaderTest, OversizedValuesAreCutToFit) {
 }
 
 TEST_F(FixedHeaderReaderTest, ShortListsGiveEmptyItemsAndNoReferenceListIsOptional) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 2;
   h.ref_list = false;
   Bytes head = FixedHeader(h);

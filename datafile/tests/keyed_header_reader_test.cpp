@@ -65,7 +65,7 @@ TEST_F(KeyedHeaderReaderTest, ReadsRecordsAndSamples) {
 }
 
 TEST_F(KeyedHeaderReaderTest, StartsFromDefaultsNotFromThePreviousFile) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 2;
   h.style = 0x85;
   h.channels = 16;

@@ -14,7 +14,7 @@ namespace orvela::tavio::testing {
 
 // What a hand-built fixed header says; empty lists give the writer's
 // defaults for every channel.
-struct HeaderSpec {
+struct HeaderFields {
   uint16_t channels = 2;
   uint32_t samples = 4;
   uint16_t style = 4;
@@ -37,9 +37,9 @@ inline double Value(const std::vector<double>& values, std::size_t i, double fal
   return i < values.size() ? values[i] : fallback;
 }
 
-// The fixed header of Part-style layout: first part, 1000-byte block,
+// The fixed header these fields describe: first part, 1000-byte block,
 // separator, four lists and the numeric blocks.
-inline Bytes FixedHeader(const HeaderSpec& h) {
+inline Bytes FixedHeader(const HeaderFields& h) {
   ByteBuilder b;
   const std::size_t n = h.channels;
   b.U16(h.channels).U32(h.samples).U16(h.style).U16(0).U32(h.clock);

@@ -14,7 +14,7 @@ class ReadPositionTest : public ReaderTest {
   // A "Velmont" file of n channels, S sets per scan, `scans` scan blocks and
   // then `tail` more bytes of a block the file does not complete.
   std::string Velmont(int n, int s, int scans, int tail_words = 0) {
-    HeaderSpec h;
+    HeaderFields h;
     h.channels = static_cast<uint16_t>(n);
     h.samples = static_cast<uint32_t>(s);
     ByteBuilder b;
@@ -75,7 +75,7 @@ TEST_F(ReadPositionTest, FractionalIndicesStayInsideTheBlock) {
 }
 
 TEST_F(ReadPositionTest, SegmentedScansAreReadPerChannel) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 3;
   h.samples = 2;
   h.enhanced = true;
@@ -92,7 +92,7 @@ TEST_F(ReadPositionTest, SegmentedScansAreReadPerChannel) {
 }
 
 TEST_F(ReadPositionTest, DigitalChannelsAreBitsOfTheirWord) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 32;
   h.samples = 2;
   h.style = 0x84;

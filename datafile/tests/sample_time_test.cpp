@@ -11,7 +11,7 @@ class SampleTimeTest : public ReaderTest {};
 constexpr double kFeb1 = 31 * 86400.0 + 9 * 3600.0 + 5 * 60.0 + 7.0;
 
 TEST_F(SampleTimeTest, VelmontStampsSetTheTimeBase) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 1;
   h.samples = 200;
   h.clock = 100;
@@ -52,7 +52,7 @@ TEST_F(SampleTimeTest, VelmontStampsSetTheTimeBase) {
 }
 
 TEST_F(SampleTimeTest, EnhancedFilesTakeTheirDataHeaderStamp) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 1;
   h.samples = 10;
   h.clock = 10;
@@ -69,7 +69,7 @@ TEST_F(SampleTimeTest, EnhancedFilesTakeTheirDataHeaderStamp) {
 }
 
 TEST_F(SampleTimeTest, UndefinedTimesDoNotOverflow) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 1;
   h.clock = 0;  // no clock rate: the period is infinite
   ByteBuilder b;

@@ -316,7 +316,7 @@ TEST_F(TranslationTest, ScansOfOneSecondAndUnknownFormats) {
 }
 
 TEST_F(TranslationTest, SegmentedSourcesAreGatheredPerChannel) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 3;
   h.samples = 2;
   h.clock = 2;
@@ -338,7 +338,7 @@ TEST_F(TranslationTest, SegmentedSourcesAreGatheredPerChannel) {
 }
 
 TEST_F(TranslationTest, DigitalChannelsBecomeCountsOfZeroOrOne) {
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 32;
   h.samples = 2;
   h.style = 0x84;
@@ -361,7 +361,7 @@ TEST_F(TranslationTest, DigitalChannelsBecomeCountsOfZeroOrOne) {
 TEST_F(TranslationTest, FastRecordingsStayReadable) {
   // 128 channels at 20 kHz: a scan of one second would not fit the reader's
   // block buffer, so the output's scans are shorter.
-  HeaderSpec h;
+  HeaderFields h;
   h.channels = 128;
   h.samples = 2;
   h.clock = 20000;
