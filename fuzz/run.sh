@@ -21,7 +21,7 @@ fi
 build=${ORVELA_FUZZ_BUILD:-build-fuzz}  # ORVELA_FUZZ_BUILD picks another build folder
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_FUZZ_COVERAGE=ON -DORVELA_BUILD_JAVA=OFF \
-  -DORVELA_BUILD_BENCH=OFF -DORVELA_BUILD_VIEWER=OFF >/dev/null
+  -DORVELA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target "$target" -j2
 build=$(cd "$build" && pwd)
 mkdir -p "$build/corpus/$target" "$build/crashes"
