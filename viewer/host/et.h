@@ -97,15 +97,15 @@ const char* Et_FindBuiltinFile(const char* name, int* size);
 
 /* One application command: a string-argument command created without client
  * data or delete procedure. */
-typedef struct Et_CommandSpec {
+typedef struct Et_CommandEntry {
   const char* name;
   Tcl_CmdProc* proc;
-} Et_CommandSpec;
+} Et_CommandEntry;
 
 /* Names the application command table that Et_SetupInterp creates (the
  * engine's commands).  in: table of `count` entries, static for the process.
  * Without a call the stage creates no application commands. */
-void Et_SetApplicationCommands(const Et_CommandSpec* table, int count);
+void Et_SetApplicationCommands(const Et_CommandEntry* table, int count);
 
 /* The set-up stage: installs the file-layer hooks, builds the name index,
  * creates the host commands, sets the library variables, initialises Tcl and

@@ -16,7 +16,7 @@ constexpr int kMaxSignificant = 16;  // a double carries no more decimal digits 
 constexpr int kEscapeLocal = 1000;   // local room of the "q" escape, terminator included
 
 // One conversion's flags, width and precision.
-struct Spec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool blank = false;
@@ -58,15 +58,15 @@ class Output {
   int produced_ = 0;
 };
 
-// Hands `body` (length n) to the sink, blank-filled to the spec's width on the
+// Hands `body` (length n) to the sink, blank-filled to the directive's width on the
 // left, the right or both sides.
-void PutPadded(Output& out, const Spec& spec, const char* body, int n) {
-  const int fill = spec.width > n ? spec.width - n : 0;
-  if (spec.centre) {
+void PutPadded(Output& out, const Directive& directive, const char* body, int n) {
+  const int fill = directive.width > n ? directive.width - n : 0;
+  if (directive.centre) {
     out.Fill(' ', fill / 2);
     out.Put(body, n);
     out.Fill(' ', fill - fill / 2);
-  } else if (spec.left) {
+  } else if (directive.left) {
     out.Put(body, n);
     out.Fill(' ', fill);
   } else {
@@ -77,17 +77,18 @@ void PutPadded(Output& out, const Spec& spec, const char* body, int n) {
 
 // Zero fill applies only to right-justified numbers: with "-" or "=" the
 // width is filled with blanks as for any other conversion.
-bool ZeroFills(const Spec& spec) {
-  return spec.zero && !spec.left && !spec.centre;
+bool ZeroFills(const Directive& directive) {
+  return directive.zero && !directive.left && !directive.centre;
 }
 
 // Puts a number made of a sign or prefix, then digits, honouring zero fill.
-void PutNumber(Output& out, const Spec& spec, const std::string& prefix, const std::string& digits) {
+void PutNumber(Output& out, const Directive& directive, const std::string& prefix,
+               const std::string& digits) {
   std::string body = prefix;
   const int length = static_cast<int>(prefix.size() + digits.size());
-  if (ZeroFills(spec) && spec.width > length) body.append(spec.width - length, '0');
+  if (ZeroFills(directive) && directive.width > length) body.append(directive.width - length, '0');
   body += digits;
-  PutPadded(out, spec, body.data(), static_cast<int>(body.size()));
+  PutPadded(out, directive, body.data(), static_cast<int>(body.size()));
 }
 
 std::string Digits(unsigned long long value, unsigned base, bool upper) {
@@ -115,9 +116,9 @@ const char* OrdinalSuffix(unsigned long long value) {
   }
 }
 
-void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) {
+void FormatInteger(Output& out, const Directive& directive, char conversion, va_list& ap) {
   const bool is_signed = conversion == 'd' || conversion == 'i';
-  long long value = spec.is_long ? va_arg(ap, long) : va_arg(ap, int);
+  long long value = directive.is_long ? va_arg(ap, long) : va_arg(ap, int);
   unsigned long long magnitude;
   std::string prefix;
   if (is_signed) {
@@ -125,15 +126,15 @@ void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) 
       prefix = "-";
       magnitude = 0ULL - static_cast<unsigned long long>(value);
     } else {
-      if (spec.plus)
+      if (directive.plus)
         prefix = "+";
-      else if (spec.blank)
+      else if (directive.blank)
         prefix = " ";
       magnitude = static_cast<unsigned long long>(value);
     }
   } else {
     // Unsigned conversions read the argument's bits at its own width.
-    magnitude = spec.is_long ? static_cast<unsigned long>(value) : static_cast<unsigned>(value);
+    magnitude = directive.is_long ? static_cast<unsigned long>(value) : static_cast<unsigned>(value);
   }
 
   unsigned base = 10;
@@ -152,9 +153,10 @@ void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) 
       break;
   }
   std::string digits = Digits(magnitude, base, conversion == 'X');
-  if (spec.precision > static_cast<int>(digits.size())) digits.insert(0, spec.precision - digits.size(), '0');
+  if (directive.precision > static_cast<int>(digits.size()))
+    digits.insert(0, directive.precision - digits.size(), '0');
 
-  if (spec.alternate) {
+  if (directive.alternate) {
     if (conversion == 'o') {
       if (magnitude != 0 && digits[0] != '0') digits.insert(0, "0");
     } else if (conversion == 'x') {
@@ -166,7 +168,7 @@ void FormatInteger(Output& out, const Spec& spec, char conversion, va_list& ap) 
     }
   }
   if (conversion == 'r') digits += OrdinalSuffix(magnitude);
-  PutNumber(out, spec, prefix, digits);
+  PutNumber(out, directive, prefix, digits);
 }
 
 // Counts the significant digits of a printed number (from its first non-zero
@@ -223,34 +225,34 @@ void StripTrailingZeros(std::string& text) {
   text = mantissa + exponent;
 }
 
-void FormatDouble(Output& out, const Spec& spec, char conversion, va_list& ap) {
+void FormatDouble(Output& out, const Directive& directive, char conversion, va_list& ap) {
   const double value = va_arg(ap, double);
   if (!std::isfinite(value)) {
-    PutPadded(out, spec, "NaN", 3);
+    PutPadded(out, directive, "NaN", 3);
     return;
   }
-  const int precision = spec.precision < 0 ? 6 : spec.precision;
+  const int precision = directive.precision < 0 ? 6 : directive.precision;
   std::string prefix;
   if (std::signbit(value) && value != 0.0)
     prefix = "-";
-  else if (spec.plus)
+  else if (directive.plus)
     prefix = "+";
-  else if (spec.blank)
+  else if (directive.blank)
     prefix = " ";
   const double magnitude = std::fabs(value);
 
   // The widest printed double: 309 integer digits, a point, 960 decimals.
   char printed[1400];
   char used[8];
-  std::snprintf(used, sizeof used, "%%%s.*%c", spec.alternate ? "#" : "", conversion);
+  std::snprintf(used, sizeof used, "%%%s.*%c", directive.alternate ? "#" : "", conversion);
   std::snprintf(printed, sizeof printed, used, precision, magnitude);
   std::string body = printed;
 
   if (SignificantDigits(printed) > kMaxSignificant) {
     if (conversion == 'f') {
-      body = RenderLimited(magnitude, 'f', precision, spec.alternate);
+      body = RenderLimited(magnitude, 'f', precision, directive.alternate);
     } else if (conversion == 'e' || conversion == 'E') {
-      body = RenderLimited(magnitude, conversion, precision, spec.alternate);
+      body = RenderLimited(magnitude, conversion, precision, directive.alternate);
     } else {
       // g/G: more than 16 digits only arise from a precision above 16, where
       // rounding to 16 digits fixes the exponent that picks the style.
@@ -260,13 +262,13 @@ void FormatDouble(Output& out, const Spec& spec, char conversion, va_list& ap) {
       const int exponent = magnitude == 0.0 ? 0 : std::atoi(std::strchr(sixteen, 'e') + 1);
       const char e_style = conversion == 'G' ? 'E' : 'e';
       if (exponent < wanted && exponent >= -4)
-        body = RenderLimited(magnitude, 'f', wanted - 1 - exponent, spec.alternate);
+        body = RenderLimited(magnitude, 'f', wanted - 1 - exponent, directive.alternate);
       else
-        body = RenderLimited(magnitude, e_style, wanted - 1, spec.alternate);
-      if (!spec.alternate) StripTrailingZeros(body);
+        body = RenderLimited(magnitude, e_style, wanted - 1, directive.alternate);
+      if (!directive.alternate) StripTrailingZeros(body);
     }
   }
-  PutNumber(out, spec, prefix, body);
+  PutNumber(out, directive, prefix, body);
 }
 
 // Escapes `text` for use inside a double-quoted Tcl word, appending to `out`
@@ -331,30 +333,30 @@ size_t EscapedLength(const char* text) {
   return n;
 }
 
-void FormatEscaped(Output& out, const Spec& spec, const char* text) {
+void FormatEscaped(Output& out, const Directive& directive, const char* text) {
   if (text == nullptr) text = "(NULL)";
   const size_t needed = EscapedLength(text) + 1;
   char local[kEscapeLocal];
   char* buffer = local;
   if (needed > sizeof local) buffer = Tcl_Alloc(static_cast<unsigned>(needed));
   int n = EscapeInto(text, buffer);
-  if (spec.precision >= 0 && spec.precision < n) n = spec.precision;
-  PutPadded(out, spec, buffer, n);
+  if (directive.precision >= 0 && directive.precision < n) n = directive.precision;
+  PutPadded(out, directive, buffer, n);
   if (buffer != local) Tcl_Free(buffer);
 }
 
-void FormatText(Output& out, const Spec& spec, const char* text) {
+void FormatText(Output& out, const Directive& directive, const char* text) {
   if (text == nullptr) text = "(null)";
   int n = static_cast<int>(std::strlen(text));
-  if (spec.precision >= 0 && spec.precision < n) n = spec.precision;
-  PutPadded(out, spec, text, n);
+  if (directive.precision >= 0 && directive.precision < n) n = directive.precision;
+  PutPadded(out, directive, text, n);
 }
 
 // Repeats `c` precision times (once without a precision), padded to the width.
-void FormatRepeated(Output& out, const Spec& spec, char c) {
-  const int count = spec.precision < 0 ? 1 : spec.precision;
-  const int fill = spec.width > count ? spec.width - count : 0;
-  const int before = spec.centre ? fill / 2 : (spec.left ? 0 : fill);
+void FormatRepeated(Output& out, const Directive& directive, char c) {
+  const int count = directive.precision < 0 ? 1 : directive.precision;
+  const int fill = directive.width > count ? directive.width - count : 0;
+  const int before = directive.centre ? fill / 2 : (directive.left ? 0 : fill);
   out.Fill(' ', before);
   out.Fill(c, count);
   out.Fill(' ', fill - before);
@@ -384,57 +386,57 @@ extern "C" int Et_FormatCore(Et_Sink* sink, void* state, const char* format, va_
       continue;
     }
     ++p;
-    Spec spec;
+    Directive directive;
     for (;; ++p) {
       if (*p == '-')
-        spec.left = true;
+        directive.left = true;
       else if (*p == '+')
-        spec.plus = true;
+        directive.plus = true;
       else if (*p == ' ')
-        spec.blank = true;
+        directive.blank = true;
       else if (*p == '#')
-        spec.alternate = true;
+        directive.alternate = true;
       else if (*p == '0')
-        spec.zero = true;
+        directive.zero = true;
       else if (*p == '=')
-        spec.centre = true;
+        directive.centre = true;
       else
         break;
     }
     if (*p == '*') {
       int width = va_arg(ap, int);
       if (width < 0) {
-        spec.left = true;
+        directive.left = true;
         width = width == -2147483647 - 1 ? 2147483647 : -width;
       }
-      spec.width = width;
+      directive.width = width;
       ++p;
     } else {
       while (*p >= '0' && *p <= '9') {
-        spec.width = std::min(spec.width * 10 + (*p - '0'), kMaxWidth + 1);
+        directive.width = std::min(directive.width * 10 + (*p - '0'), kMaxWidth + 1);
         ++p;
       }
     }
-    spec.width = std::min(spec.width, kMaxWidth);
+    directive.width = std::min(directive.width, kMaxWidth);
     if (*p == '.') {
       ++p;
-      spec.precision = 0;
+      directive.precision = 0;
       if (*p == '*') {
         int precision = va_arg(ap, int);
         if (precision < 0) precision = precision == -2147483647 - 1 ? 2147483647 : -precision;
-        spec.precision = precision;
+        directive.precision = precision;
         ++p;
       } else {
         while (*p >= '0' && *p <= '9') {
-          spec.precision = std::min(spec.precision * 10 + (*p - '0'), kMaxPrecision + 1);
+          directive.precision = std::min(directive.precision * 10 + (*p - '0'), kMaxPrecision + 1);
           ++p;
         }
       }
-      spec.precision = std::min(spec.precision, kMaxPrecision);
+      directive.precision = std::min(directive.precision, kMaxPrecision);
     }
-    if (spec.centre) spec.left = false;
+    if (directive.centre) directive.left = false;
     while (*p == 'l') {
-      spec.is_long = true;
+      directive.is_long = true;
       ++p;
     }
     const char conversion = *p;
@@ -453,36 +455,36 @@ extern "C" int Et_FormatCore(Et_Sink* sink, void* state, const char* format, va_
       case 'X':
       case 'b':
       case 'r':
-        FormatInteger(out, spec, conversion, ap);
+        FormatInteger(out, directive, conversion, ap);
         break;
       case 'f':
       case 'e':
       case 'E':
       case 'g':
       case 'G':
-        FormatDouble(out, spec, conversion, ap);
+        FormatDouble(out, directive, conversion, ap);
         break;
       case 's':
-        FormatText(out, spec, va_arg(ap, const char*));
+        FormatText(out, directive, va_arg(ap, const char*));
         break;
       case 'z': {
         char* text = va_arg(ap, char*);
-        FormatText(out, spec, text);
+        FormatText(out, directive, text);
         if (text != nullptr) Tcl_Free(text);
         break;
       }
       case 'q':
-        FormatEscaped(out, spec, va_arg(ap, const char*));
+        FormatEscaped(out, directive, va_arg(ap, const char*));
         break;
       case 'c':
-        FormatRepeated(out, spec, static_cast<char>(va_arg(ap, int)));
+        FormatRepeated(out, directive, static_cast<char>(va_arg(ap, int)));
         break;
       case '\'':
         if (*p == '\0') {
           va_end(ap);
           return -1;
         }
-        FormatRepeated(out, spec, *p++);
+        FormatRepeated(out, directive, *p++);
         break;
       case 'n':
         if (int* slot = va_arg(ap, int*); slot != nullptr) *slot = out.produced();

@@ -12,7 +12,7 @@ namespace {
 
 #ifdef TRENDEL_HAVE_ENGINE
 // The engine's commands, in the order of the command set.
-const Et_CommandSpec kApplicationCommands[] = {
+const Et_CommandEntry kApplicationCommands[] = {
     {"LoadFileStats", trendel::LoadFileStatsCmd},
     {"GetChannelName", trendel::GetChannelNameCmd},
     {"IsValidPercentRange", trendel::IsValidPercentRangeCmd},

@@ -16,7 +16,7 @@
 namespace trendel::host {
 namespace {
 
-const Et_CommandSpec* g_app_commands = nullptr;
+const Et_CommandEntry* g_app_commands = nullptr;
 int g_app_command_count = 0;
 
 // The last-resort error reporter: Tk's background-error dialog when there is
@@ -103,7 +103,7 @@ std::string VersionMismatchMessage(Tcl_Interp* interp, const char* version) {
 
 namespace host = trendel::host;
 
-extern "C" void Et_SetApplicationCommands(const Et_CommandSpec* table, int count) {
+extern "C" void Et_SetApplicationCommands(const Et_CommandEntry* table, int count) {
   host::g_app_commands = table;
   host::g_app_command_count = table != nullptr && count > 0 ? count : 0;
 }

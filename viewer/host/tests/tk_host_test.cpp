@@ -177,7 +177,7 @@ int ProbeCmd(ClientData, Tcl_Interp* interp, int argc, const char* argv[]) {
   return TCL_OK;
 }
 
-const Et_CommandSpec kProbeCommands[] = {{"ProbeA", ProbeCmd}, {"ProbeB", ProbeCmd}};
+const Et_CommandEntry kProbeCommands[] = {{"ProbeA", ProbeCmd}, {"ProbeB", ProbeCmd}};
 
 TEST(TkSetup, MainScriptErrorGoesToBgerrorAndSetUpGoesOn) {
   Tcl_Interp* interp = Tcl_CreateInterp();
