@@ -20,7 +20,7 @@ if [ ! -f "fuzz/targets/$target.cmake" ]; then
 fi
 build=${ORVELA_FUZZ_BUILD:-build-fuzz}  # ORVELA_FUZZ_BUILD picks another build folder
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_FUZZ_COVERAGE=ON -DORVELA_BUILD_JAVA=OFF \
+  -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DORVELA_SANITIZE=ON -DORVELA_FUZZ=ON -DORVELA_FUZZ_COVERAGE=ON -DORVELA_BUILD_JAVA=OFF -DORVELA_BUILD_VIEWER=ON \
   -DORVELA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target "$target" -j2
 build=$(cd "$build" && pwd)
